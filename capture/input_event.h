@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+// Kinds of InputEvent. Scoped so that Sleep never clashes with the Windows API.
+enum class EventKind : std::uint8_t { MouseButton = 0, Key = 1, Sleep = 2, MousePos = 3 };
+
+// One captured or scripted action. The layout is fixed at 16 bytes; lists may hold any kind value
+// (unknown kinds are skipped by the writer and stop playback), so kind stays a raw byte.
+struct InputEvent {
+    std::uint8_t kind = 0;
+    // Captured events: low byte of the window message. Read events: the injection flags.
+    std::uint8_t code = 0;
+    std::uint16_t spare = 0;
+    // Virtual-key code for Key, milliseconds for Sleep, 0 otherwise.
+    std::int32_t value = 0;
+    // Screen position, low 16 bits of the 32-bit coordinates, read back as unsigned.
+    std::uint16_t x = 0;
+    std::uint16_t y = 0;
+    // Carried through SLEEP lines only; no stage gives them a meaning.
+    std::uint16_t extraA = 0;
+    std::uint16_t extraB = 0;
+};
+
+static_assert(sizeof(InputEvent) == 16, "InputEvent must stay a 16-byte record");
+
+constexpr std::uint8_t toByte(EventKind kind) { return static_cast<std::uint8_t>(kind); }
+
+inline bool isKind(const InputEvent& event, EventKind kind) { return event.kind == toByte(kind); }

@@ -1,0 +1,105 @@
+#include "capture/recorder.h"
+
+#include <mutex>
+
+#include "capture/input_listener.h"
+#include "platform/file_replace.h"
+#include "platform/platform_input.h"
+#include "script/script_codec.h"
+
+Recorder::Recorder(PlatformInput& platform) : platform(platform) {}
+
+Recorder::~Recorder()
+{
+    withdrawListener(this);
+}
+
+void Recorder::setRecording(bool on)
+{
+    if (on)
+        clearEvents();
+    recording = on;
+}
+
+void Recorder::onKeyEvent(int, int)
+{
+    auto down = [this](int vk) { return (platform.keyState(vk) & win::KEY_STATE_DOWN) != 0; };
+    if (down(win::VK_CONTROL) && down(win::VK_SHIFT) && down(win::VK_F8))
+        setRecording(!recording);
+}
+
+void Recorder::onMouseEvent(int msgCode)
+{
+    if (recording)
+        addEvent(msgCode, toByte(EventKind::MouseButton), 0);
+}
+
+void Recorder::addEvent(int code, int kind, int value)
+{
+    const auto kindByte = static_cast<std::uint8_t>(kind);
+    if (kindByte > toByte(EventKind::MousePos))
+        return;
+    ScreenPoint point;
+    if (!platform.cursorPos(point))
+        return;
+    InputEvent event;
+    event.kind = kindByte;
+    event.code = static_cast<std::uint8_t>(code);
+    event.value = value;
+    event.x = static_cast<std::uint16_t>(point.x);
+    event.y = static_cast<std::uint16_t>(point.y);
+    events.push_back(event);
+}
+
+void Recorder::clearEvents()
+{
+    events.clear();
+}
+
+void Recorder::attachCodec(ScriptCodec* scriptCodec)
+{
+    codec = scriptCodec;
+    g_listener = this;
+}
+
+std::vector<InputEvent> Recorder::copyEvents() const
+{
+    // Size and touch the buffer outside the lock so that the capture thread waits only for a copy.
+    std::size_t size;
+    {
+        std::lock_guard<std::mutex> lock(g_listenerMutex);
+        size = events.size();
+    }
+    std::vector<InputEvent> copy(size + size / 8 + 64);
+    std::lock_guard<std::mutex> lock(g_listenerMutex);
+    if (events.size() <= copy.size()) {
+        std::copy(events.begin(), events.end(), copy.begin());
+        copy.resize(events.size());
+    } else {
+        copy = events;
+    }
+    return copy;
+}
+
+bool Recorder::saveToFile(const std::string& path, std::string* reason) const
+{
+    if (path.empty()) {
+        if (reason)
+            *reason = "no file name";
+        return false;
+    }
+    return saveToFile(path, copyEvents(), reason);
+}
+
+bool Recorder::saveToFile(const std::string& path, const std::vector<InputEvent>& capture,
+                          std::string* reason) const
+{
+    if (!codec) {
+        if (reason)
+            *reason = "no script codec attached";
+        return false;
+    }
+    std::vector<std::string> lines;
+    codec->toLines(capture, lines);
+    return replaceFileContents(path, joinLines(lines), reason);
+}

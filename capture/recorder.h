@@ -1,0 +1,56 @@
+#pragma once
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "capture/input_event.h"
+
+class PlatformInput;
+class ScriptCodec;
+
+// The capture side: the captured event list, the recording flag and the three listener operations
+// (in this order: setRecording, onKeyEvent, onMouseEvent) through which the capture thread and the
+// window drive recording.
+class Recorder {
+public:
+    explicit Recorder(PlatformInput& platform);
+    virtual ~Recorder();
+
+    Recorder(const Recorder&) = delete;
+    Recorder& operator=(const Recorder&) = delete;
+
+    // Default: on empties the list and starts recording; off stops and keeps the list.
+    virtual void setRecording(bool on);
+    // Default: toggles recording while Control, Shift and F8 are all held. Runs on the capture
+    // thread with g_listenerMutex held.
+    virtual void onKeyEvent(int msgCode, int vk);
+    // Default: while recording, appends a MouseButton event (low byte of msgCode) at the pointer.
+    // Runs on the capture thread with g_listenerMutex held.
+    virtual void onMouseEvent(int msgCode);
+
+    // Appends an event of `kind` (ignored when above 3) at the current pointer position; nothing
+    // when the position cannot be had. Callers hold g_listenerMutex.
+    void addEvent(int code, int kind, int value);
+    // Empties the list. Callers on the window thread hold g_listenerMutex.
+    void clearEvents();
+    // Stores the codec used for saving and registers this object as the global listener.
+    void attachCodec(ScriptCodec* codec);
+
+    bool isRecording() const { return recording.load(); }
+    // A copy of the captured list; g_listenerMutex is held only while copying. Window thread only.
+    std::vector<InputEvent> copyEvents() const;
+
+    // Writes the captured list as a script. True only when the whole file was written and closed;
+    // otherwise the previous file is untouched and `reason` says why.
+    bool saveToFile(const std::string& path, std::string* reason = nullptr) const;
+    // The same for a capture taken earlier with copyEvents.
+    bool saveToFile(const std::string& path, const std::vector<InputEvent>& capture,
+                    std::string* reason = nullptr) const;
+
+protected:
+    std::atomic<bool> recording{false};
+    std::vector<InputEvent> events;
+    ScriptCodec* codec = nullptr;
+    PlatformInput& platform;
+};

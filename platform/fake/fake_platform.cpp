@@ -1,0 +1,92 @@
+#include "platform/fake/fake_platform.h"
+
+#include <cstdio>
+
+namespace {
+
+std::string hex(std::uint32_t value)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%x", static_cast<unsigned>(value));
+    return text;
+}
+
+}  // namespace
+
+std::vector<std::string> FakePlatform::callTexts() const
+{
+    std::vector<std::string> texts;
+    for (const Call& call : calls)
+        texts.push_back(call.what);
+    return texts;
+}
+
+long long FakePlatform::elapsedMs() const
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(virtualNow - start).count();
+}
+
+void FakePlatform::record(std::string what)
+{
+    calls.push_back({elapsedMs(), std::move(what)});
+}
+
+bool FakePlatform::cursorPos(ScreenPoint& point)
+{
+    if (!pointer)
+        return false;
+    point = *pointer;
+    return true;
+}
+
+std::uint16_t FakePlatform::keyState(int virtualKey)
+{
+    return keysDown.count(virtualKey) ? win::KEY_STATE_DOWN : 0;
+}
+
+bool FakePlatform::setCursorPos(int x, int y)
+{
+    record("move " + std::to_string(x) + " " + std::to_string(y));
+    if (pointerMovesFail)
+        return false;
+    pointer = ScreenPoint{x, y};
+    return true;
+}
+
+void FakePlatform::injectMouseButton(std::uint32_t flags)
+{
+    record("mouse " + hex(flags));
+}
+
+void FakePlatform::injectKey(std::uint32_t virtualKey, std::uint32_t flags)
+{
+    record("key " + std::to_string(virtualKey) + " " + hex(flags));
+}
+
+void FakePlatform::sleepUntil(Clock::time_point deadline)
+{
+    if (deadline > virtualNow)
+        virtualNow = deadline;
+    if (afterSleep)
+        afterSleep(elapsedMs());
+}
+
+void FakePlatform::debugOutput(const char* text)
+{
+    record(std::string("debug ") + text);
+}
+
+bool FakePlatform::startHookThread(std::string& reason)
+{
+    if (hookStartFailure) {
+        reason = *hookStartFailure;
+        return false;
+    }
+    hookThreadRunning = true;
+    return true;
+}
+
+void FakePlatform::stopHookThread()
+{
+    hookThreadRunning = false;
+}

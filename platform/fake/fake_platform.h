@@ -1,0 +1,60 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/platform_input.h"
+
+// A platform for unit tests: records every call as a line of text with its virtual time, lets the
+// test place the pointer, fail queries and hold keys, and never really sleeps (time is virtual and
+// moves only when something sleeps).
+class FakePlatform : public PlatformInput {
+public:
+    struct Call {
+        long long atMs;    // virtual time of the call, in milliseconds since construction
+        std::string what;  // e.g. "move 300 200", "mouse 0x8", "key 65 0x2", "debug record start"
+    };
+
+    // Test controls.
+    void setPointer(int x, int y) { pointer = ScreenPoint{x, y}; }
+    void failPointerQuery() { pointer.reset(); }
+    void failPointerMoves(bool fail) { pointerMovesFail = fail; }
+    void pressKey(int virtualKey) { keysDown.insert(virtualKey); }
+    void releaseKey(int virtualKey) { keysDown.erase(virtualKey); }
+    void failHookThreadStart(std::string reason) { hookStartFailure = std::move(reason); }
+    // Runs after every sleep, with the virtual time reached; lets a test act "during" a playback.
+    std::function<void(long long atMs)> afterSleep;
+
+    // What was asked.
+    std::vector<Call> calls;
+    std::vector<std::string> callTexts() const;
+    long long elapsedMs() const;
+    bool hookThreadRunning = false;
+    int preciseTimingDepth = 0;
+
+    bool cursorPos(ScreenPoint& point) override;
+    std::uint16_t keyState(int virtualKey) override;
+    bool setCursorPos(int x, int y) override;
+    void injectMouseButton(std::uint32_t flags) override;
+    void injectKey(std::uint32_t virtualKey, std::uint32_t flags) override;
+    Clock::time_point now() override { return virtualNow; }
+    void sleepUntil(Clock::time_point deadline) override;
+    void beginPreciseTiming() override { ++preciseTimingDepth; }
+    void endPreciseTiming() override { --preciseTimingDepth; }
+    void debugOutput(const char* text) override;
+    bool startHookThread(std::string& reason) override;
+    void stopHookThread() override;
+
+private:
+    void record(std::string what);
+
+    std::optional<ScreenPoint> pointer = ScreenPoint{};
+    bool pointerMovesFail = false;
+    std::set<int> keysDown;
+    std::optional<std::string> hookStartFailure;
+    const Clock::time_point start = Clock::time_point{} + std::chrono::hours(1);
+    Clock::time_point virtualNow = start;
+};

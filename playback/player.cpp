@@ -1,0 +1,131 @@
+#include "playback/player.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+
+#include "platform/platform_input.h"
+
+namespace {
+
+using Clock = PlatformInput::Clock;
+using std::chrono::milliseconds;
+
+constexpr milliseconds kWaitBeforeEvent{10};
+// A running pause looks at the stop flag this often.
+constexpr milliseconds kPauseSlice{5};
+
+constexpr std::uint32_t kButtonDownFlags =
+    win::MOUSEEVENTF_LEFTDOWN | win::MOUSEEVENTF_RIGHTDOWN | win::MOUSEEVENTF_MIDDLEDOWN;
+
+// Buttons and keys this pass has pressed and not yet released.
+class HeldInputs {
+public:
+    void mouse(std::uint32_t flags)
+    {
+        // Each up flag is its down flag shifted left by one.
+        buttons |= flags & kButtonDownFlags;
+        buttons &= ~((flags >> 1) & kButtonDownFlags);
+    }
+
+    void key(std::uint32_t virtualKey, std::uint32_t flags)
+    {
+        const auto held = std::find(keys.begin(), keys.end(), virtualKey);
+        if (flags & win::KEYEVENTF_KEYUP) {
+            if (held != keys.end())
+                keys.erase(held);
+        } else if (held == keys.end()) {
+            keys.push_back(virtualKey);
+        }
+    }
+
+    void releaseAll(PlatformInput& platform)
+    {
+        for (std::uint32_t down : {win::MOUSEEVENTF_LEFTDOWN, win::MOUSEEVENTF_RIGHTDOWN,
+                                   win::MOUSEEVENTF_MIDDLEDOWN}) {
+            if (buttons & down)
+                platform.injectMouseButton(down << 1);
+        }
+        for (auto key = keys.rbegin(); key != keys.rend(); ++key)
+            platform.injectKey(*key, win::KEYEVENTF_KEYUP);
+        buttons = 0;
+        keys.clear();
+    }
+
+private:
+    std::uint32_t buttons = 0;
+    std::vector<std::uint32_t> keys;
+};
+
+class PreciseTiming {
+public:
+    explicit PreciseTiming(PlatformInput& platform) : platform(platform) { platform.beginPreciseTiming(); }
+    ~PreciseTiming() { platform.endPreciseTiming(); }
+    PreciseTiming(const PreciseTiming&) = delete;
+    PreciseTiming& operator=(const PreciseTiming&) = delete;
+
+private:
+    PlatformInput& platform;
+};
+
+}  // namespace
+
+Player::Player(PlatformInput& platform) : platform(platform) {}
+
+bool Player::play(const std::vector<InputEvent>& events)
+{
+    if (events.empty() || stopRequested)
+        return true;
+    PreciseTiming timing(platform);
+    HeldInputs held;
+    bool completed = true;
+    // When the previous event was sent; every wait is slept to an absolute deadline from it, so
+    // wake-up lag never shortens a wait and never accumulates.
+    Clock::time_point previous = platform.now();
+
+    for (const InputEvent& event : events) {
+        if (stopRequested)
+            break;
+        platform.sleepUntil(previous + kWaitBeforeEvent);
+        previous = platform.now();
+
+        switch (static_cast<EventKind>(event.kind)) {
+        case EventKind::MouseButton:
+            if (!platform.setCursorPos(event.x, event.y)) {
+                completed = false;
+                break;
+            }
+            platform.injectMouseButton(event.code);
+            held.mouse(event.code);
+            break;
+        case EventKind::Key: {
+            platform.setCursorPos(event.x, event.y);
+            const auto virtualKey = static_cast<std::uint32_t>(event.value);
+            platform.injectKey(virtualKey, event.code);
+            held.key(virtualKey, event.code);
+            break;
+        }
+        case EventKind::Sleep: {
+            // Unsigned, as the platform's Sleep reads it: a negative value is a pause of weeks,
+            // which only the stop flag can end.
+            const Clock::time_point end = previous + milliseconds(static_cast<std::uint32_t>(event.value));
+            while (!stopRequested && platform.now() < end)
+                platform.sleepUntil(std::min(end, platform.now() + kPauseSlice));
+            if (platform.now() >= end)
+                previous = end;
+            break;
+        }
+        case EventKind::MousePos:
+            platform.setCursorPos(event.x, event.y);
+            break;
+        default:
+            completed = false;
+            break;
+        }
+        if (!completed)
+            break;
+    }
+    if (!completed || stopRequested)
+        held.releaseAll(platform);
+    return completed;
+}

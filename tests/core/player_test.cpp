@@ -1,0 +1,128 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "platform/fake/fake_platform.h"
+#include "playback/player.h"
+#include "script/script_codec.h"
+
+namespace {
+
+using testing::ElementsAre;
+
+class PlayerTest : public testing::Test {
+protected:
+    PlayerTest() { player.stopRequested = false; }
+
+    std::vector<InputEvent> script(const std::vector<std::string>& lines)
+    {
+        std::vector<InputEvent> events;
+        EXPECT_TRUE(ScriptCodec().fromLines(lines, events));
+        return events;
+    }
+
+    // The virtual time of each recorded call, in order.
+    std::vector<long long> times() const
+    {
+        std::vector<long long> at;
+        for (const auto& call : platform.calls)
+            at.push_back(call.atMs);
+        return at;
+    }
+
+    FakePlatform platform;
+    Player player{platform};
+};
+
+TEST(PlayerConstruction, StartsWithStopRequestedAndPlaysNothing)
+{
+    FakePlatform platform;
+    Player player(platform);
+    EXPECT_TRUE(player.stopRequested);
+    EXPECT_TRUE(player.play({InputEvent{}}));
+    EXPECT_TRUE(platform.calls.empty());
+    EXPECT_EQ(platform.elapsedMs(), 0);
+}
+
+TEST_F(PlayerTest, EmptyListReturnsAtOnce)
+{
+    EXPECT_TRUE(player.play({}));
+    EXPECT_EQ(platform.elapsedMs(), 0);
+}
+
+TEST_F(PlayerTest, EachEventFollowsA10msWaitAndKeysMoveThePointerFirst)
+{
+    EXPECT_TRUE(player.play(script({"RBUTTONDOWN:300:200", "RBUTTONUP:300:200", "LOGMOUSEPOS:1:2",
+                                     "KEYDOWN:10:20:65", "KEYUP:10:20:65", "MBUTTONUNUP:65535:0"})));
+    EXPECT_THAT(platform.callTexts(),
+                ElementsAre("move 300 200", "mouse 0x8", "move 300 200", "mouse 0x10", "move 1 2",
+                            "move 10 20", "key 65 0x0", "move 10 20", "key 65 0x2", "move 65535 0",
+                            "mouse 0x40"));
+    EXPECT_THAT(times(), ElementsAre(10, 10, 20, 20, 30, 40, 40, 50, 50, 60, 60));
+    EXPECT_EQ(platform.preciseTimingDepth, 0);
+}
+
+TEST_F(PlayerTest, PausesAddTheirLengthAndTheNextEventWaitsAfterThem)
+{
+    EXPECT_TRUE(player.play(script({"SLEEP:1000:0:0:0:0", "LBUTTONDOWN:1:1", "LBUTTONUP:1:1"})));
+    EXPECT_THAT(times(), ElementsAre(1020, 1020, 1030, 1030));
+}
+
+TEST_F(PlayerTest, UnplayableEventsEndThePassWithFalse)
+{
+    auto events = script({"LOGMOUSEPOS:1:1", "LOGMOUSEPOS:2:2"});
+    events.insert(events.begin() + 1, InputEvent{});
+    events[1].kind = 9;
+    EXPECT_FALSE(player.play(events));
+    EXPECT_THAT(platform.callTexts(), ElementsAre("move 1 1"));
+
+    platform.calls.clear();
+    platform.failPointerMoves(true);
+    EXPECT_TRUE(player.play(script({"LOGMOUSEPOS:1:1"})));  // a failed sample move is ignored
+    EXPECT_FALSE(player.play(script({"LBUTTONDOWN:1:1", "LOGMOUSEPOS:2:2"})));
+    EXPECT_THAT(platform.callTexts(), ElementsAre("move 1 1", "move 1 1"));
+}
+
+TEST_F(PlayerTest, StopEndsALongPauseWithin10msAndReleasesWhatIsHeld)
+{
+    // A negative pause reads as weeks; only the stop flag can end it.
+    platform.afterSleep = [this](long long atMs) {
+        if (atMs >= 5000)
+            player.stopRequested = true;
+    };
+    EXPECT_TRUE(player.play(script({"LBUTTONDOWN:5:5", "RBUTTONDOWN:5:5", "KEYDOWN:5:5:16",
+                                     "KEYDOWN:5:5:65", "KEYUP:5:5:16", "LBUTTONUP:5:5",
+                                     "LBUTTONDOWN:6:6", "SLEEP:-1:0:0:0:0", "LOGMOUSEPOS:9:9"})));
+    EXPECT_LE(platform.elapsedMs(), 5000 + 10);
+    const auto texts = platform.callTexts();
+    ASSERT_GE(texts.size(), 3u);
+    EXPECT_THAT(std::vector<std::string>(texts.end() - 3, texts.end()),
+                ElementsAre("mouse 0x4", "mouse 0x10", "key 65 0x2"));
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "move 9 9"), 0);
+}
+
+TEST_F(PlayerTest, StopIsSeenBeforeTheNextEventAndAFailedPassReleasesToo)
+{
+    platform.afterSleep = [this](long long atMs) {
+        if (atMs >= 20)
+            player.stopRequested = true;
+    };
+    EXPECT_TRUE(player.play(script({"LBUTTONDOWN:1:1", "LOGMOUSEPOS:2:2", "LOGMOUSEPOS:3:3"})));
+    EXPECT_THAT(platform.callTexts(), ElementsAre("move 1 1", "mouse 0x2", "move 2 2", "mouse 0x4"));
+
+    platform.calls.clear();
+    platform.afterSleep = nullptr;
+    player.stopRequested = false;
+    auto events = script({"MBUTTONDOWN:1:1"});
+    events.push_back(InputEvent{});
+    events.back().kind = 0x63;
+    EXPECT_FALSE(player.play(events));
+    EXPECT_THAT(platform.callTexts(), ElementsAre("move 1 1", "mouse 0x20", "mouse 0x40"));
+}
+
+TEST_F(PlayerTest, ACompletedPassLeavesTheScriptsOwnPressesAlone)
+{
+    EXPECT_TRUE(player.play(script({"LBUTTONDOWN:1:1"})));
+    EXPECT_THAT(platform.callTexts(), ElementsAre("move 1 1", "mouse 0x2"));
+}
+
+}  // namespace

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package needed to build, run and test tamblo.
+# Usage: tools/install-deps.sh [--windows]   (--windows adds the mingw-w64 + Wine leg)
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  libx11-dev libxtst-dev xvfb xauth x11-xserver-utils xdotool
+  qtbase5-dev qtbase5-dev-tools qttools5-dev-tools qttranslations5-l10n
+)
+if [[ "${1:-}" == "--windows" ]]; then
+  # The -posix compiler has std::thread/std::mutex; the mingw-w64 meta-package must not be used.
+  packages+=(g++-mingw-w64-x86-64-posix wine64 wine)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  SUDO=""
+  [[ $(id -u) -ne 0 ]] && SUDO="sudo"
+  $SUDO apt-get update
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+fi

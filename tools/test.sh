@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds with warnings as errors, and runs every test.
+# The X11 and application tests run against a private Xvfb display.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+tools/install-deps.sh
+
+build=build/test
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMBLO_WARNINGS_AS_ERRORS=ON
+cmake --build "$build" --parallel
+xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24 -nolisten tcp" \
+  ctest --test-dir "$build" --output-on-failure --timeout 300
