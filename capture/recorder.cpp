@@ -1,6 +1,8 @@
 #include "capture/recorder.h"
 
+#include <algorithm>
 #include <mutex>
+#include <thread>
 
 #include "capture/input_listener.h"
 #include "platform/file_replace.h"
@@ -64,21 +66,29 @@ void Recorder::attachCodec(ScriptCodec* scriptCodec)
 
 std::vector<InputEvent> Recorder::copyEvents() const
 {
-    // Size and touch the buffer outside the lock so that the capture thread waits only for a copy.
+    // The capture thread appends under the lock and only this (window) thread clears, so events
+    // already in the list never change: copy them in chunks, into a buffer sized and touched
+    // outside the lock, so the capture thread never waits for more than one chunk.
+    constexpr std::size_t kChunk = 32768;
     std::size_t size;
     {
         std::lock_guard<std::mutex> lock(g_listenerMutex);
         size = events.size();
     }
     std::vector<InputEvent> copy(size + size / 8 + 64);
-    std::lock_guard<std::mutex> lock(g_listenerMutex);
-    if (events.size() <= copy.size()) {
-        std::copy(events.begin(), events.end(), copy.begin());
-        copy.resize(events.size());
-    } else {
-        copy = events;
+    for (std::size_t copied = 0;; std::this_thread::yield()) {
+        std::lock_guard<std::mutex> lock(g_listenerMutex);
+        const std::size_t total = events.size();
+        if (total > copy.size())
+            copy.resize(total);
+        const std::size_t chunkEnd = std::min(total, copied + kChunk);
+        std::copy(events.begin() + copied, events.begin() + chunkEnd, copy.begin() + copied);
+        copied = chunkEnd;
+        if (copied == total) {
+            copy.resize(total);
+            return copy;
+        }
     }
-    return copy;
 }
 
 bool Recorder::saveToFile(const std::string& path, std::string* reason) const

@@ -38,7 +38,8 @@ public:
     void attachCodec(ScriptCodec* codec);
 
     bool isRecording() const { return recording.load(); }
-    // A copy of the captured list; g_listenerMutex is held only while copying. Window thread only.
+    // A copy of the captured list; g_listenerMutex is held only while copying. Window thread only
+    // (the thread that clears the list).
     std::vector<InputEvent> copyEvents() const;
 
     // Writes the captured list as a script. True only when the whole file was written and closed;
