@@ -1,0 +1,119 @@
+#include "platform/x11/capture_dispatcher.h"
+
+#include <X11/X.h>
+
+#include "capture/input_listener.h"
+#include "platform/x11/key_state_table.h"
+#include "platform/x11/keymap.h"
+#include "platform/x11/virtual_keys.h"
+
+namespace {
+
+struct ButtonMessages {
+    unsigned button;
+    int down;
+    int up;          // 0: the release is not reported (wheel clicks)
+    int virtualKey;  // 0: no key state (wheel clicks)
+};
+
+constexpr ButtonMessages kButtons[] = {
+    {1, win::WM_LBUTTONDOWN, win::WM_LBUTTONUP, 0x01},
+    {2, win::WM_MBUTTONDOWN, win::WM_MBUTTONUP, 0x04},
+    {3, win::WM_RBUTTONDOWN, win::WM_RBUTTONUP, 0x02},
+    {4, win::WM_MOUSEWHEEL, 0, 0},
+    {5, win::WM_MOUSEWHEEL, 0, 0},
+    {6, win::WM_MOUSEHWHEEL, 0, 0},
+    {7, win::WM_MOUSEHWHEEL, 0, 0},
+    {8, win::WM_XBUTTONDOWN, win::WM_XBUTTONUP, 0x05},
+    {9, win::WM_XBUTTONDOWN, win::WM_XBUTTONUP, 0x06},
+};
+
+constexpr int kVkF10 = 0x79;
+
+thread_local const CoreInputEvent* t_delivering = nullptr;
+
+// Marks the event whose listener call is under way, for the position query made from inside it.
+class DeliveryScope {
+public:
+    explicit DeliveryScope(const CoreInputEvent& event) { t_delivering = &event; }
+    ~DeliveryScope() { t_delivering = nullptr; }
+    DeliveryScope(const DeliveryScope&) = delete;
+    DeliveryScope& operator=(const DeliveryScope&) = delete;
+};
+
+bool isSideOf(int virtualKey, int generic)
+{
+    // The sided codes come in pairs from 0xA0: Shift, Control, Alt.
+    return virtualKey >= 0xA0 && virtualKey <= 0xA5 && (virtualKey - 0xA0) / 2 == generic - win::VK_SHIFT;
+}
+
+}  // namespace
+
+CaptureDispatcher::CaptureDispatcher(KeyStateTable& keys, const SpareKeyBindings& spareKeys)
+    : keys(keys), spareKeys(spareKeys)
+{
+}
+
+void CaptureDispatcher::dispatch(const CoreInputEvent& event, const Keymap& keymap)
+{
+    switch (event.type) {
+    case MotionNotify:
+        deliverMouseEvent(win::WM_MOUSEMOVE);
+        break;
+    case ButtonPress:
+    case ButtonRelease:
+        dispatchButton(event);
+        break;
+    case KeyPress:
+    case KeyRelease:
+        dispatchKey(event, keymap);
+        break;
+    default:
+        break;
+    }
+}
+
+void CaptureDispatcher::dispatchButton(const CoreInputEvent& event)
+{
+    const bool press = event.type == ButtonPress;
+    for (const ButtonMessages& button : kButtons) {
+        if (button.button != event.detail)
+            continue;
+        const int message = press ? button.down : button.up;
+        if (message == 0)
+            return;
+        if (button.virtualKey != 0)
+            keys.set(button.virtualKey, press);
+        DeliveryScope scope(event);
+        deliverMouseEvent(message);
+        return;
+    }
+}
+
+void CaptureDispatcher::dispatchKey(const CoreInputEvent& event, const Keymap& keymap)
+{
+    int virtualKey = spareKeys.virtualKey(event.detail);
+    if (virtualKey == 0)
+        virtualKey = virtualKeyFromKeysym(keymap.keysym(event.detail, event.state));
+    if (virtualKey == 0)
+        return;
+    const bool press = event.type == KeyPress;
+    keys.set(virtualKey, press);
+
+    // Windows' system-key rule: Alt held without Control, or F10. A modifier counts as held
+    // during its own transition, so Alt alone goes down and up as a system key.
+    const auto held = [&](int generic) { return keys.isDown(generic) || isSideOf(virtualKey, generic); };
+    const bool systemKey = (held(win::VK_MENU) && !held(win::VK_CONTROL)) || virtualKey == kVkF10;
+    const int message = systemKey ? (press ? win::WM_SYSKEYDOWN : win::WM_SYSKEYUP)
+                                  : (press ? win::WM_KEYDOWN : win::WM_KEYUP);
+    DeliveryScope scope(event);
+    deliverKeyEvent(message, virtualKey);
+}
+
+bool dispatchedEventPosition(ScreenPoint& point)
+{
+    if (!t_delivering)
+        return false;
+    point = ScreenPoint{t_delivering->rootX, t_delivering->rootY};
+    return true;
+}

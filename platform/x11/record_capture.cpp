@@ -1,0 +1,179 @@
+#include "platform/x11/record_capture.h"
+
+#include <X11/Xproto.h>
+#include <X11/extensions/XTest.h>
+
+#include <cstdlib>
+
+#include "platform/x11/key_state_table.h"
+
+namespace {
+
+std::string displayName()
+{
+    const char* name = std::getenv("DISPLAY");
+    return name ? name : "";
+}
+
+CoreInputEvent parseCoreEvent(const xEvent& raw)
+{
+    CoreInputEvent event;
+    event.type = raw.u.u.type & 0x7F;  // the top bit only marks events sent by clients
+    event.detail = raw.u.u.detail;
+    event.state = raw.u.keyButtonPointer.state;
+    event.rootX = raw.u.keyButtonPointer.rootX;
+    event.rootY = raw.u.keyButtonPointer.rootY;
+    return event;
+}
+
+}  // namespace
+
+RecordCapture::RecordCapture(KeyStateTable& keys, const SpareKeyBindings& spareKeys)
+    : keys(keys), dispatcher(keys, spareKeys)
+{
+}
+
+RecordCapture::~RecordCapture()
+{
+    stop();
+}
+
+bool RecordCapture::start(std::string& reason)
+{
+    if (thread.joinable())
+        return true;
+    if (!openConnections(reason) || !createContext(reason)) {
+        release();
+        return false;
+    }
+    keys.clear();
+    keymapStale = false;
+    enabled = std::promise<bool>();
+    enabledSignalled = false;
+    std::future<bool> started = enabled.get_future();
+    thread = std::thread(&RecordCapture::run, this);
+    if (started.get())
+        return true;
+    thread.join();
+    release();
+    reason = "The X server at " + displayName() + " refused to start recording input.";
+    return false;
+}
+
+bool RecordCapture::openConnections(std::string& reason)
+{
+    const std::string name = displayName();
+    if (name.empty()) {
+        reason = "No X display: the DISPLAY environment variable is not set.";
+        return false;
+    }
+    control = XOpenDisplay(nullptr);
+    if (!control) {
+        reason = "Cannot open the X display " + name + ".";
+        return false;
+    }
+    int major = 0;
+    int minor = 0;
+    if (!XRecordQueryVersion(control, &major, &minor)) {
+        reason = "The X server at " + name + " has no RECORD extension, which capturing input needs.";
+        return false;
+    }
+    int eventBase = 0;
+    int errorBase = 0;
+    if (!XTestQueryExtension(control, &eventBase, &errorBase, &major, &minor)) {
+        reason = "The X server at " + name + " has no XTEST extension, which playing input back needs.";
+        return false;
+    }
+    data = XOpenDisplay(nullptr);
+    keymapSource = XOpenDisplay(nullptr);
+    if (!data || !keymapSource || !keymap.load(keymapSource)) {
+        reason = "Cannot open further connections to the X display " + name + ".";
+        return false;
+    }
+    return true;
+}
+
+bool RecordCapture::createContext(std::string& reason)
+{
+    XRecordRange* range = XRecordAllocRange();
+    if (!range) {
+        reason = "Out of memory while setting up input recording.";
+        return false;
+    }
+    // Core device events only: their root position is where the pointer was at the event.
+    range->device_events.first = KeyPress;
+    range->device_events.last = MotionNotify;
+    // Keyboard mapping changes, to keep translating keys right after a layout switch.
+    range->delivered_events.first = MappingNotify;
+    range->delivered_events.last = MappingNotify;
+    XRecordClientSpec clients = XRecordAllClients;
+    context = XRecordCreateContext(control, 0, &clients, 1, &range, 1);
+    XFree(range);
+    XSync(control, False);
+    if (!context) {
+        reason = "The X server at " + displayName() + " cannot create an input recording context.";
+        return false;
+    }
+    return true;
+}
+
+void RecordCapture::run()
+{
+    // Blocks, calling onRecorded for each datum, until the context is disabled.
+    const Status status = XRecordEnableContext(data, context, &RecordCapture::onRecorded,
+                                               reinterpret_cast<XPointer>(this));
+    if (!status && !enabledSignalled)
+        enabled.set_value(false);
+}
+
+void RecordCapture::onRecorded(XPointer self, XRecordInterceptData* recorded)
+{
+    try {
+        reinterpret_cast<RecordCapture*>(self)->handle(*recorded);
+    } catch (...) {
+        // Nothing may unwind through Xlib; the event is dropped.
+    }
+    XRecordFreeData(recorded);
+}
+
+void RecordCapture::handle(const XRecordInterceptData& recorded)
+{
+    if (recorded.category == XRecordStartOfData && !enabledSignalled) {
+        enabledSignalled = true;
+        enabled.set_value(true);
+        return;
+    }
+    if (recorded.category != XRecordFromServer || recorded.data_len * 4 < sizeof(xEvent))
+        return;
+    const CoreInputEvent event = parseCoreEvent(*reinterpret_cast<const xEvent*>(recorded.data));
+    if (event.type == MappingNotify) {
+        keymapStale = true;
+        return;
+    }
+    if ((event.type == KeyPress || event.type == KeyRelease) && keymapStale)
+        keymapStale = !keymap.load(keymapSource);
+    dispatcher.dispatch(event, keymap);
+}
+
+void RecordCapture::stop()
+{
+    if (!thread.joinable())
+        return;
+    XRecordDisableContext(control, context);
+    XSync(control, False);
+    thread.join();
+    release();
+}
+
+void RecordCapture::release()
+{
+    if (context) {
+        XRecordFreeContext(control, context);
+        context = 0;
+    }
+    for (Display** connection : {&keymapSource, &data, &control}) {
+        if (*connection)
+            XCloseDisplay(*connection);
+        *connection = nullptr;
+    }
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "platform/platform_input.h"
+#include "platform/x11/key_state_table.h"
+#include "platform/x11/keymap.h"
+#include "platform/x11/record_capture.h"
+#include "platform/x11/xtest_injector.h"
+
+// The platform services on an X11 display: capture through RECORD, injection and pointer queries
+// through XTEST, key state from what the capture has seen.
+class X11Platform final : public PlatformInput {
+public:
+    X11Platform();
+    ~X11Platform() override;
+
+    bool cursorPos(ScreenPoint& point) override;
+    std::uint16_t keyState(int virtualKey) override;
+    bool setCursorPos(int x, int y) override;
+    void injectMouseButton(std::uint32_t flags) override;
+    void injectKey(std::uint32_t virtualKey, std::uint32_t flags) override;
+    Clock::time_point now() override;
+    void sleepUntil(Clock::time_point deadline) override;
+    void beginPreciseTiming() override;
+    void endPreciseTiming() override;
+    void debugOutput(const char* text) override;
+    bool startHookThread(std::string& reason) override;
+    void stopHookThread() override;
+
+private:
+    KeyStateTable keys;
+    SpareKeyBindings spareKeys;
+    XTestInjector injector;
+    RecordCapture capture;
+};

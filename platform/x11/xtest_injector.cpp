@@ -1,0 +1,168 @@
+#include "platform/x11/xtest_injector.h"
+
+#include <X11/extensions/XTest.h>
+
+#include <cstdio>
+
+#include "platform/x11/debug_output.h"
+#include "platform/x11/virtual_keys.h"
+
+namespace {
+
+struct ButtonFlag {
+    std::uint32_t flag;
+    unsigned button;
+    bool press;
+};
+
+constexpr ButtonFlag kButtonFlags[] = {
+    {win::MOUSEEVENTF_LEFTDOWN, 1, true},   {win::MOUSEEVENTF_LEFTUP, 1, false},
+    {win::MOUSEEVENTF_RIGHTDOWN, 3, true},  {win::MOUSEEVENTF_RIGHTUP, 3, false},
+    {win::MOUSEEVENTF_MIDDLEDOWN, 2, true}, {win::MOUSEEVENTF_MIDDLEUP, 2, false},
+};
+
+void reportUntypable(int virtualKey, const char* why)
+{
+    char line[96];
+    std::snprintf(line, sizeof line, "virtual key 0x%X not typed: %s\n", static_cast<unsigned>(virtualKey), why);
+    writeDebugOutput(line);
+}
+
+}  // namespace
+
+XTestInjector::XTestInjector(SpareKeyBindings& spareKeys) : spareKeys(spareKeys)
+{
+    display = XOpenDisplay(nullptr);
+    int eventBase = 0;
+    int errorBase = 0;
+    int major = 0;
+    int minor = 0;
+    if (display && (!XTestQueryExtension(display, &eventBase, &errorBase, &major, &minor) || !keymap.load(display))) {
+        XCloseDisplay(display);
+        display = nullptr;
+    }
+    // Injected input must not wait for another client's server grab.
+    if (display)
+        XTestGrabControl(display, True);
+}
+
+XTestInjector::~XTestInjector()
+{
+    if (!display)
+        return;
+    // A key still held on a borrowed keycode is let go and its keycode given back.
+    while (!boundKeys.empty()) {
+        XTestFakeKeyEvent(display, boundKeys.begin()->second, False, CurrentTime);
+        unbind(boundKeys.begin()->first);
+    }
+    XCloseDisplay(display);
+}
+
+bool XTestInjector::pointerPosition(ScreenPoint& point)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    if (!display)
+        return false;
+    Window root = 0;
+    Window child = 0;
+    int windowX = 0;
+    int windowY = 0;
+    unsigned mask = 0;
+    // The root coordinates are right even when the pointer is on another screen's root.
+    XQueryPointer(display, DefaultRootWindow(display), &root, &child, &point.x, &point.y, &windowX, &windowY, &mask);
+    return true;
+}
+
+bool XTestInjector::movePointer(int x, int y)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    if (!display)
+        return false;
+    XTestFakeMotionEvent(display, DefaultScreen(display), x, y, CurrentTime);
+    XSync(display, False);
+    return true;
+}
+
+void XTestInjector::pressButtons(std::uint32_t flags)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    if (!display)
+        return;
+    for (const ButtonFlag& button : kButtonFlags) {
+        if (flags & button.flag)
+            XTestFakeButtonEvent(display, button.button, button.press, CurrentTime);
+    }
+    XSync(display, False);
+}
+
+void XTestInjector::pressKey(std::uint32_t virtualKey, std::uint32_t flags)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    if (!display)
+        return;
+    followKeymapChanges();
+    const int key = static_cast<int>(virtualKey & 0xFFFF);
+    const bool press = (flags & win::KEYEVENTF_KEYUP) == 0;
+    const KeyCode keycode = keycodeFor(key, press);
+    if (keycode == 0)
+        return;
+    XTestFakeKeyEvent(display, keycode, press, CurrentTime);
+    if (!press)
+        unbind(key);
+    XSync(display, False);
+}
+
+void XTestInjector::followKeymapChanges()
+{
+    bool changed = false;
+    while (XPending(display)) {
+        XEvent event;
+        XNextEvent(display, &event);
+        changed = changed || event.type == MappingNotify;
+    }
+    if (changed)
+        keymap.load(display);
+}
+
+KeyCode XTestInjector::keycodeFor(int virtualKey, bool press)
+{
+    const auto bound = boundKeys.find(virtualKey);
+    if (bound != boundKeys.end())
+        return bound->second;
+    const KeySym keysym = keysymFromVirtualKey(virtualKey);
+    if (keysym == NoSymbol) {
+        reportUntypable(virtualKey, "no X key symbol for it");
+        return 0;
+    }
+    const KeyCode keycode = keymap.keycodeTyping(keysym);
+    if (keycode != 0 || !press)
+        return keycode;
+    return bindSpareKeycode(virtualKey, keysym);
+}
+
+KeyCode XTestInjector::bindSpareKeycode(int virtualKey, KeySym keysym)
+{
+    KeyCode keycode = keymap.spareKeycode();
+    if (keycode == 0) {
+        reportUntypable(virtualKey, "not in the keymap and no spare keycode to bind it to");
+        return 0;
+    }
+    spareKeys.remember(keycode, virtualKey);
+    XChangeKeyboardMapping(display, keycode, 1, &keysym, 1);
+    XSync(display, False);
+    keymap.load(display);
+    boundKeys.emplace(virtualKey, keycode);
+    return keycode;
+}
+
+void XTestInjector::unbind(int virtualKey)
+{
+    const auto bound = boundKeys.find(virtualKey);
+    if (bound == boundKeys.end())
+        return;
+    KeySym none = NoSymbol;
+    XChangeKeyboardMapping(display, bound->second, 1, &none, 1);
+    XSync(display, False);
+    keymap.load(display);
+    boundKeys.erase(bound);
+}

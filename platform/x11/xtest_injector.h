@@ -1,0 +1,41 @@
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include <cstdint>
+#include <map>
+#include <mutex>
+
+#include "platform/platform_input.h"
+#include "platform/x11/keymap.h"
+
+// Pointer queries and synthetic input through XTEST, on a connection of its own that any thread
+// may use. Every injection reaches the server before the call returns.
+class XTestInjector {
+public:
+    explicit XTestInjector(SpareKeyBindings& spareKeys);
+    ~XTestInjector();
+
+    XTestInjector(const XTestInjector&) = delete;
+    XTestInjector& operator=(const XTestInjector&) = delete;
+
+    bool pointerPosition(ScreenPoint& point);
+    bool movePointer(int x, int y);
+    // The Windows left, right and middle down/up flags, applied in that order.
+    void pressButtons(std::uint32_t flags);
+    // A Windows virtual key, pressed or (with KEYEVENTF_KEYUP) released.
+    void pressKey(std::uint32_t virtualKey, std::uint32_t flags);
+
+private:
+    void followKeymapChanges();
+    KeyCode keycodeFor(int virtualKey, bool press);
+    KeyCode bindSpareKeycode(int virtualKey, KeySym keysym);
+    void unbind(int virtualKey);
+
+    std::mutex mutex;
+    Display* display = nullptr;
+    Keymap keymap;
+    // Virtual keys pressed on a temporarily bound spare keycode, until released.
+    std::map<int, KeyCode> boundKeys;
+    SpareKeyBindings& spareKeys;
+};
