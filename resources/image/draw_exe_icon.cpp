@@ -1,0 +1,101 @@
+// Draws the program icon: a white computer mouse with its cable and an orange wheel, on a
+// transparent 128 × 128 canvas. Usage: tamblo_draw_icon <output.png>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRadialGradient>
+
+#include <cstdio>
+
+namespace {
+
+const QColor kOutline(0x4a, 0x52, 0x5e);
+const QColor kOrange(0xff, 0x8a, 0x14);
+const QColor kOrangeDark(0xc8, 0x5f, 0x00);
+
+QPainterPath bodyOutline()
+{
+    // Egg-shaped: narrower towards the cable end, fuller under the palm.
+    QPainterPath body;
+    body.moveTo(64, 38);
+    body.cubicTo(86, 38, 97, 55, 97, 77);
+    body.cubicTo(97, 104, 84, 122, 64, 122);
+    body.cubicTo(44, 122, 31, 104, 31, 77);
+    body.cubicTo(31, 55, 42, 38, 64, 38);
+    return body;
+}
+
+void drawShadow(QPainter& painter)
+{
+    QRadialGradient shadow(QPointF(66, 118), 36);
+    shadow.setColorAt(0, QColor(0, 0, 0, 70));
+    shadow.setColorAt(1, QColor(0, 0, 0, 0));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(shadow);
+    painter.drawEllipse(QPointF(66, 118), 36, 9);
+}
+
+void drawCable(QPainter& painter)
+{
+    QPainterPath cable;
+    cable.moveTo(64, 40);
+    cable.cubicTo(64, 22, 78, 12, 94, 16);
+    cable.cubicTo(108, 20, 114, 12, 122, 4);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(kOutline, 6, Qt::SolidLine, Qt::RoundCap));
+    painter.drawPath(cable);
+    painter.setPen(QPen(Qt::white, 3, Qt::SolidLine, Qt::RoundCap));
+    painter.drawPath(cable);
+}
+
+void drawBody(QPainter& painter, const QPainterPath& body)
+{
+    QLinearGradient shade(31, 38, 97, 122);
+    shade.setColorAt(0, Qt::white);
+    shade.setColorAt(1, QColor(0xdd, 0xe2, 0xe8));
+    painter.setPen(QPen(kOutline, 3));
+    painter.setBrush(shade);
+    painter.drawPath(body);
+
+    // The seams between the two buttons and the palm rest, kept inside the body.
+    painter.save();
+    painter.setClipPath(body);
+    painter.setPen(QPen(kOutline, 2));
+    painter.drawLine(QPointF(64, 38), QPointF(64, 74));
+    QPainterPath seam;
+    seam.moveTo(28, 76);
+    seam.quadTo(64, 84, 100, 76);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(seam);
+    painter.restore();
+}
+
+void drawWheel(QPainter& painter)
+{
+    painter.setPen(QPen(kOrangeDark, 1.5));
+    painter.setBrush(kOrange);
+    painter.drawRoundedRect(QRectF(58.5, 47, 11, 20), 5.5, 5.5);
+    painter.setPen(QPen(QColor(255, 255, 255, 150), 1.5, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(QPointF(61.5, 51), QPointF(61.5, 57));
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s <output.png>\n", argv[0]);
+        return 2;
+    }
+    QImage image(128, 128, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    drawShadow(painter);
+    drawCable(painter);
+    drawBody(painter, bodyOutline());
+    drawWheel(painter);
+    painter.end();
+    return image.save(QString::fromLocal8Bit(argv[1]), "PNG") ? 0 : 1;
+}

@@ -1,0 +1,7 @@
+#pragma once
+
+#include <string>
+
+// Tells the user, in a modal box, that global capture cannot run and why; returns the process's
+// exit status for that case (non-zero).
+int reportCaptureUnavailable(const std::string& reason);

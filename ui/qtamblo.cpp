@@ -1,0 +1,232 @@
+#include "ui/qtamblo.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QIcon>
+#include <QLoggingCategory>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTextStream>
+#include <QTimer>
+
+#include <mutex>
+
+#include "capture/input_listener.h"
+#include "platform/platform_input.h"
+#include "ui/window_commands.h"
+#include "ui/window_title.h"
+
+// Silent unless enabled, e.g. QT_LOGGING_RULES="tamblo.record.info=true".
+Q_LOGGING_CATEGORY(recordLog, "tamblo.record", QtWarningMsg)
+
+namespace {
+
+const char* const kScriptFilter = "TB Recode code(*.tbcode)";
+constexpr quint32 kTicksPerSample = 10;
+
+// Reads a script in text mode with the stream's default decoding, one UTF-8 string per line.
+bool readScriptLines(const QString& fileName, std::vector<std::string>& lines)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return false;
+    QTextStream stream(&file);
+    while (!stream.atEnd())
+        lines.push_back(stream.readLine().toUtf8().toStdString());
+    return true;
+}
+
+}  // namespace
+
+QTamblo::QTamblo(PlatformInput& platform, QWidget* parent)
+    : QMainWindow(parent), Recorder(platform), player(platform)
+{
+    ui.setupUi(this);
+    setWindowTitle(QString::fromUtf8(kWindowTitle));
+    setWindowFlags(windowFlags() & ~Qt::WindowMaximizeButtonHint);
+    setFixedSize(width(), height());
+
+    connect(ui.pushButton, SIGNAL(clicked(bool)), this, SLOT(onclicked(bool)));
+    connect(ui.pb_play, SIGNAL(clicked(bool)), this, SLOT(onclickedPlay(bool)));
+
+    createTrayActions();
+    trayMenu = new QMenu(this);
+    trayMenu->addAction(hideAction);
+    trayMenu->addAction(restoreAction);
+    trayMenu->addSeparator();
+    trayMenu->addAction(quitAction);
+
+    trayIcon = new QSystemTrayIcon(this);
+    trayIcon->setContextMenu(trayMenu);
+    connect(trayIcon, &QSystemTrayIcon::activated, this, &QTamblo::iconActivated);
+    const QIcon icon(QStringLiteral(":/Tamblo/image/exe.png"));
+    trayIcon->setIcon(icon);
+    setWindowIcon(icon);
+    trayIcon->setToolTip(QString::fromUtf8(kWindowTitle));
+    trayIcon->show();
+
+    sampleCounter = 0;
+    sampleTimer = new QTimer(this);
+    sampleTimer->setInterval(1);
+    connect(sampleTimer, SIGNAL(timeout()), this, SLOT(OnMouseTimeout()));
+    sampleTimer->start();
+
+    attachCodec(&codec);
+    captureRunning = platform.startHookThread(captureFailureReason);
+}
+
+QTamblo::~QTamblo()
+{
+    // No capture callback may reach a window whose members are being torn down.
+    withdrawListener(this);
+    platform.stopHookThread();
+}
+
+void QTamblo::createTrayActions()
+{
+    hideAction = new QAction(tr("隐藏"), this);
+    connect(hideAction, &QAction::triggered, this, &QWidget::hide);
+    restoreAction = new QAction(tr("恢复"), this);
+    connect(restoreAction, &QAction::triggered, this, &QWidget::showNormal);
+    quitAction = new QAction(tr("退出"), this);
+    connect(quitAction, &QAction::triggered, qApp, &QCoreApplication::quit);
+}
+
+QString QTamblo::translatedTitle() const
+{
+    return tr(kWindowTitle);
+}
+
+void QTamblo::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    commandTarget = static_cast<quintptr>(winId());
+}
+
+bool QTamblo::handleWindowCommand(unsigned message, quintptr wParam)
+{
+    switch (message) {
+    case WM_RECORD_TOGGLE:
+        setRecording(wParam != 0);
+        return true;
+    case WM_PLAY_SCRIPT:
+        onclickedPlay(false);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void QTamblo::setRecording(bool on)
+{
+    if (on) {
+        ui.pushButton->setText(tr("停止"));
+        qCInfo(recordLog, "record start");
+        {
+            std::lock_guard<std::mutex> lock(g_listenerMutex);
+            clearEvents();
+        }
+        recording = true;
+    } else {
+        ui.pushButton->setText(tr("录制"));
+        qCInfo(recordLog, "record stop");
+        recording = false;
+        onclickedSave(true);
+    }
+}
+
+void QTamblo::onKeyEvent(int, int)
+{
+    auto down = [this](int vk) { return (platform.keyState(vk) & win::KEY_STATE_DOWN) != 0; };
+    if (down(win::VK_F7)) {
+        postToWindow(WM_RECORD_TOGGLE, recording ? 0 : 1);
+    } else if (down(win::VK_F8)) {
+        // Clear only while a playback runs (or after one): then F8 stops it, or re-arms.
+        if (!player.stopRequested)
+            player.stopRequested = true;
+        else
+            postToWindow(WM_PLAY_SCRIPT, 1);
+    }
+}
+
+void QTamblo::onMouseEvent(int msgCode)
+{
+    if (recording)
+        addEvent(msgCode & 0xFF, toByte(EventKind::MouseButton), 0);
+}
+
+void QTamblo::onclicked(bool)
+{
+    setRecording(!recording);
+}
+
+void QTamblo::OnMouseTimeout()
+{
+    ++sampleCounter;
+    if (!recording) {
+        sampleCounter = 0;
+        return;
+    }
+    if (sampleCounter % kTicksPerSample != 0)
+        return;
+    std::lock_guard<std::mutex> lock(g_listenerMutex);
+    addEvent(0, toByte(EventKind::MousePos), 0);
+}
+
+void QTamblo::iconActivated(QSystemTrayIcon::ActivationReason reason)
+{
+    if (reason == QSystemTrayIcon::DoubleClick || reason == QSystemTrayIcon::Trigger)
+        restoreAction->activate(QAction::Trigger);
+}
+
+void QTamblo::onclickedPlay(bool)
+{
+    const bool loop = ui.ck_playaround->checkState() == Qt::Checked;
+    const QString fileName = QFileDialog::getOpenFileName(this, tr("选择需要播放的脚本"), QString(),
+                                                          tr(kScriptFilter));
+    if (fileName.isEmpty())
+        return;
+    std::vector<std::string> lines;
+    if (!readScriptLines(fileName, lines))
+        return;
+    std::vector<InputEvent> events;
+    if (!codec.fromLines(lines, events))
+        return;
+    if (QMessageBox::question(this, translatedTitle(), tr("读取脚本成功，是否播放？"),
+                              QMessageBox::Yes | QMessageBox::No, QMessageBox::NoButton)
+        == QMessageBox::No)
+        return;
+
+    hideAction->activate(QAction::Trigger);
+    player.stopRequested = false;
+    player.play(events);
+    while (loop && !player.stopRequested)
+        player.play(events);
+    player.stopRequested = false;
+    restoreAction->activate(QAction::Trigger);
+
+    QMessageBox::information(this, translatedTitle(), tr("脚本播放结束"), QMessageBox::Yes,
+                             QMessageBox::NoButton);
+}
+
+void QTamblo::onclickedSave(bool)
+{
+    // Taken before the dialog opens: a recording started while it is open must not replace it.
+    const std::vector<InputEvent> capture = copyEvents();
+    const QString fileName = QFileDialog::getSaveFileName(this, tr("保存录制脚本"), QString(),
+                                                          QString::fromLatin1(kScriptFilter));
+    if (fileName.isNull())
+        return;
+    std::string reason;
+    if (!saveToFile(fileName.toUtf8().toStdString(), capture, &reason)) {
+        QMessageBox::warning(this, translatedTitle(),
+                             tr("保存失败") + QStringLiteral("：%1\n%2").arg(fileName, QString::fromStdString(reason)));
+        return;
+    }
+    QMessageBox::information(this, translatedTitle(), tr("保存成功"), QMessageBox::Ok,
+                             QMessageBox::NoButton);
+}
