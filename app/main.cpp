@@ -9,6 +9,11 @@
 
 int main(int argc, char** argv)
 {
+    // The window paints with the raster engine; letting Qt probe OpenGL at start-up would map the
+    // GL driver (tens of megabytes) for nothing. An explicit choice in the environment still wins.
+    if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"))
+        qputenv("QT_XCB_GL_INTEGRATION", "none");
+
     QApplication application(argc, argv);
     QTranslator translator;
     translator.load(":/Tamblo/image/qt_zh_CN.qm", "", "", "");
