@@ -1,5 +1,6 @@
 #include "script/script_codec.h"
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <string_view>
@@ -91,9 +92,10 @@ char* put(char* at, char* end, std::uint32_t number)
     return std::to_chars(at, end, number).ptr;
 }
 
-char* put(char* at, std::string_view text)
+// Appends text, cut short at the end of the buffer (never reached: the longest line fits).
+char* put(char* at, char* end, std::string_view text)
 {
-    return std::copy(text.begin(), text.end(), at);
+    return std::copy_n(text.begin(), std::min(text.size(), static_cast<std::size_t>(end - at)), at);
 }
 
 }  // namespace
@@ -120,31 +122,31 @@ bool ScriptCodec::toLines(const std::vector<InputEvent>& events, std::vector<std
             const auto name = mouseNames.find(event.code);
             if (name == mouseNames.end())
                 continue;
-            at = put(at, name->second);
+            at = put(at, end, name->second);
             break;
         }
         case EventKind::Key: {
             const auto name = keyNames.find(event.code);
             if (name == keyNames.end())
                 continue;
-            at = put(at, name->second);
+            at = put(at, end, name->second);
             break;
         }
         case EventKind::Sleep:
-            at = put(put(at, "SLEEP:"), end, static_cast<std::uint32_t>(event.value));
-            at = put(put(at, ":"), end, event.extraA);
-            at = put(put(at, ":"), end, event.extraB);
+            at = put(put(at, end, "SLEEP:"), end, static_cast<std::uint32_t>(event.value));
+            at = put(put(at, end, ":"), end, event.extraA);
+            at = put(put(at, end, ":"), end, event.extraB);
             break;
         case EventKind::MousePos:
-            at = put(at, kMousePosKeyword);
+            at = put(at, end, kMousePosKeyword);
             break;
         default:
             continue;
         }
-        at = put(put(at, ":"), end, event.x);
-        at = put(put(at, ":"), end, event.y);
+        at = put(put(at, end, ":"), end, event.x);
+        at = put(put(at, end, ":"), end, event.y);
         if (isKind(event, EventKind::Key))
-            at = put(put(at, ":"), end, static_cast<std::uint32_t>(event.value));
+            at = put(put(at, end, ":"), end, static_cast<std::uint32_t>(event.value));
         lines.emplace_back(buffer, at);
     }
     return true;

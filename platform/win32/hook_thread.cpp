@@ -1,0 +1,65 @@
+#include "platform/win32/hook_thread.h"
+
+#include <windows.h>
+
+#include "platform/win32/hook_procedures.h"
+#include "platform/win32/system_error.h"
+
+HookThread::~HookThread()
+{
+    stop();
+}
+
+bool HookThread::start(std::string& reason)
+{
+    if (thread.joinable())
+        return true;
+    std::promise<std::string> installed;
+    std::future<std::string> outcome = installed.get_future();
+    thread = std::thread(&HookThread::run, this, std::move(installed));
+    std::string failure = outcome.get();
+    if (failure.empty())
+        return true;
+    thread.join();
+    reason = std::move(failure);
+    return false;
+}
+
+void HookThread::stop()
+{
+    if (!thread.joinable())
+        return;
+    PostThreadMessageW(threadId, WM_QUIT, 0, 0);
+    thread.join();
+}
+
+void HookThread::run(std::promise<std::string> installed)
+{
+    threadId = GetCurrentThreadId();
+    MSG message;
+    // Creates this thread's message queue now, so that a quit message posted as soon as start()
+    // has returned is not lost.
+    PeekMessageW(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+
+    HHOOK mouseHook = SetWindowsHookExW(WH_MOUSE_LL, mouseHookProc, nullptr, 0);
+    if (!mouseHook) {
+        installed.set_value("cannot watch the mouse: " + systemErrorText(GetLastError()));
+        return;
+    }
+    HHOOK keyboardHook = SetWindowsHookExW(WH_KEYBOARD_LL, keyboardHookProc, nullptr, 0);
+    if (!keyboardHook) {
+        installed.set_value("cannot watch the keyboard: " + systemErrorText(GetLastError()));
+        UnhookWindowsHookEx(mouseHook);
+        return;
+    }
+    installed.set_value({});
+
+    BOOL received;
+    while ((received = GetMessageW(&message, nullptr, 0, 0)) != 0 && received != -1) {
+        OutputDebugStringA("Message\r\n");
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    UnhookWindowsHookEx(keyboardHook);
+    UnhookWindowsHookEx(mouseHook);
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// The system's own wording for a Win32 error code, as UTF-8 without the trailing period and line
+// break; the bare number when the system has no text for it.
+inline std::string systemErrorText(DWORD error)
+{
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring wide(text ? text : L"", length);
+    LocalFree(text);
+    while (!wide.empty() && (wide.back() == L'\r' || wide.back() == L'\n' || wide.back() == L'.' || wide.back() == L' '))
+        wide.pop_back();
+    if (wide.empty())
+        return "error " + std::to_string(error);
+
+    const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                         nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), size, nullptr,
+                        nullptr);
+    return utf8;
+}

@@ -1,0 +1,84 @@
+#include "platform/win32/win32_platform.h"
+
+#include <windows.h>
+
+#include "platform/system_platform.h"
+
+bool Win32Platform::cursorPos(ScreenPoint& point)
+{
+    POINT position;
+    if (!GetCursorPos(&position))
+        return false;
+    point = ScreenPoint{position.x, position.y};
+    return true;
+}
+
+std::uint16_t Win32Platform::keyState(int virtualKey)
+{
+    return static_cast<std::uint16_t>(GetKeyState(virtualKey));
+}
+
+bool Win32Platform::setCursorPos(int x, int y)
+{
+    return SetCursorPos(x, y) != 0;
+}
+
+void Win32Platform::injectMouseButton(std::uint32_t flags)
+{
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof(INPUT));
+}
+
+void Win32Platform::injectKey(std::uint32_t virtualKey, std::uint32_t flags)
+{
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = static_cast<WORD>(virtualKey & 0xFFFF);
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = flags;
+    SendInput(1, &input, sizeof(INPUT));
+}
+
+PlatformInput::Clock::time_point Win32Platform::now()
+{
+    return Clock::now();
+}
+
+void Win32Platform::sleepUntil(Clock::time_point deadline)
+{
+    // Whole milliseconds, rounded up, so that the deadline is never cut short.
+    for (Clock::duration left = deadline - now(); left > Clock::duration::zero(); left = deadline - now())
+        Sleep(static_cast<DWORD>(std::chrono::ceil<std::chrono::milliseconds>(left).count()));
+}
+
+void Win32Platform::beginPreciseTiming()
+{
+    timerResolution.raise();
+}
+
+void Win32Platform::endPreciseTiming()
+{
+    timerResolution.restore();
+}
+
+void Win32Platform::debugOutput(const char* text)
+{
+    OutputDebugStringA(text);
+}
+
+bool Win32Platform::startHookThread(std::string& reason)
+{
+    return hookThread.start(reason);
+}
+
+void Win32Platform::stopHookThread()
+{
+    hookThread.stop();
+}
+
+std::unique_ptr<PlatformInput> createSystemPlatform()
+{
+    return std::make_unique<Win32Platform>();
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "platform/platform_input.h"
+#include "platform/win32/hook_thread.h"
+#include "platform/win32/timer_resolution.h"
+
+// The input services on Windows, each the User32 or kernel call of the same name; the capture
+// thread is a HookThread.
+class Win32Platform : public PlatformInput {
+public:
+    bool cursorPos(ScreenPoint& point) override;
+    std::uint16_t keyState(int virtualKey) override;
+    bool setCursorPos(int x, int y) override;
+    void injectMouseButton(std::uint32_t flags) override;
+    // The pointer is not moved here: the player puts it in place with setCursorPos first, which
+    // unlike an absolute SendInput move needs no scaling and sticks while a mouse hook is installed.
+    void injectKey(std::uint32_t virtualKey, std::uint32_t flags) override;
+
+    Clock::time_point now() override;
+    void sleepUntil(Clock::time_point deadline) override;
+    void beginPreciseTiming() override;
+    void endPreciseTiming() override;
+
+    void debugOutput(const char* text) override;
+
+    bool startHookThread(std::string& reason) override;
+    void stopHookThread() override;
+
+private:
+    HookThread hookThread;
+    TimerResolution timerResolution;
+};

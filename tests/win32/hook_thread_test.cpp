@@ -1,0 +1,201 @@
+#include <gtest/gtest.h>
+
+#include <future>
+#include <ostream>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "capture/input_listener.h"
+#include "platform/win32/win32_platform.h"
+#include "tests/win32/call_log.h"
+// <windows.h> defines macros named like the constants of platform_input.h: it comes last.
+#include "platform/win32/hook_procedures.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+INPUT mouse(DWORD flags, DWORD data = 0)
+{
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    input.mi.mouseData = data;
+    if (flags & MOUSEEVENTF_MOVE) {
+        input.mi.dx = 7;
+        input.mi.dy = -3;
+    }
+    return input;
+}
+
+INPUT key(WORD virtualKey, DWORD flags = 0)
+{
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtualKey;
+    input.ki.dwFlags = flags;
+    return input;
+}
+
+void inject(std::vector<INPUT> inputs)
+{
+    ASSERT_EQ(SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)), inputs.size());
+}
+
+// Injected last; once the log shows it, everything injected before it has been through the hooks.
+const INPUT kEndMark = key(VK_F24, KEYEVENTF_KEYUP);
+const std::string kEndMarkLine = "key 1 0x87";
+
+Lines injectAndCollect(const CallLog& log, std::vector<INPUT> inputs)
+{
+    inputs.push_back(kEndMark);
+    inject(inputs);
+    EXPECT_TRUE(log.waitForLine(kEndMarkLine));
+    Lines lines = log.lines();
+    if (!lines.empty() && lines.back() == kEndMarkLine)
+        lines.pop_back();
+    return lines;
+}
+
+struct InjectionCase {
+    const char* name;
+    std::vector<INPUT> inputs;
+    Lines expected;
+};
+
+void PrintTo(const InjectionCase& injection, std::ostream* out)
+{
+    *out << injection.name;
+}
+
+class HookThreadReports : public testing::TestWithParam<InjectionCase> {
+protected:
+    void SetUp() override
+    {
+        std::string reason;
+        ASSERT_TRUE(platform.startHookThread(reason)) << reason;
+    }
+
+    Win32Platform platform;
+    CallLog log{platform};
+};
+
+TEST_P(HookThreadReports, InjectedInputAsListenerCallsInOrder)
+{
+    EXPECT_EQ(injectAndCollect(log, GetParam().inputs), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Win32, HookThreadReports,
+    testing::Values(
+        InjectionCase{"LeftClick",
+                      {mouse(MOUSEEVENTF_LEFTDOWN), mouse(MOUSEEVENTF_LEFTUP)},
+                      {"mouse 0x201", "mouse 0x202"}},
+        InjectionCase{"RightAndMiddleClicks",
+                      {mouse(MOUSEEVENTF_RIGHTDOWN), mouse(MOUSEEVENTF_RIGHTUP), mouse(MOUSEEVENTF_MIDDLEDOWN),
+                       mouse(MOUSEEVENTF_MIDDLEUP)},
+                      {"mouse 0x204", "mouse 0x205", "mouse 0x207", "mouse 0x208"}},
+        InjectionCase{"WheelTurns",
+                      {mouse(MOUSEEVENTF_WHEEL, WHEEL_DELTA), mouse(MOUSEEVENTF_WHEEL, static_cast<DWORD>(-WHEEL_DELTA))},
+                      {"mouse 0x20a", "mouse 0x20a"}},
+        InjectionCase{"PointerMovesMakeNoCall", {mouse(MOUSEEVENTF_MOVE), mouse(MOUSEEVENTF_MOVE)}, {}},
+        InjectionCase{"KeyPressAndRelease", {key('A'), key('A', KEYEVENTF_KEYUP)}, {"key 0 0x41", "key 1 0x41"}},
+        InjectionCase{"KeyWithAltHeldIsASystemKey",
+                      {key(VK_MENU), key('A'), key('A', KEYEVENTF_KEYUP), key(VK_MENU, KEYEVENTF_KEYUP)},
+                      {"key 4 0x12", "key 4 0x41", "key 5 0x41", "key 1 0x12"}},
+        InjectionCase{"KeysAndButtonsInterleaved",
+                      {key(VK_F7), mouse(MOUSEEVENTF_LEFTDOWN), key(VK_F7, KEYEVENTF_KEYUP), mouse(MOUSEEVENTF_MOVE),
+                       mouse(MOUSEEVENTF_LEFTUP)},
+                      {"key 0 0x76", "mouse 0x201", "key 1 0x76", "mouse 0x202"}}),
+    [](const testing::TestParamInfo<InjectionCase>& info) { return std::string(info.param.name); });
+
+struct DirectCall {
+    bool keyboard;
+    WPARAM message;
+    DWORD virtualKey;
+};
+
+LRESULT callProcedure(int nCode, const DirectCall& call)
+{
+    KBDLLHOOKSTRUCT keyRecord{};
+    keyRecord.vkCode = call.virtualKey;
+    keyRecord.scanCode = 0x1e;
+    MSLLHOOKSTRUCT mouseRecord{};
+    mouseRecord.pt = POINT{12, 34};
+    return call.keyboard ? keyboardHookProc(nCode, call.message, reinterpret_cast<LPARAM>(&keyRecord))
+                         : mouseHookProc(nCode, call.message, reinterpret_cast<LPARAM>(&mouseRecord));
+}
+
+const std::vector<DirectCall> kDirectCalls = {
+    {true, WM_KEYDOWN, 'Z'}, {true, WM_SYSKEYDOWN, VK_F8}, {true, WM_SYSKEYUP, VK_F8}, {true, WM_KEYUP, 'Z'},
+    {false, WM_MOUSEMOVE, 0}, {false, WM_XBUTTONDOWN, 0}, {false, WM_MOUSEHWHEEL, 0},
+};
+
+TEST(HookProcedures, AnActionReachesTheListenerWithTheMessageAndTheRecordsVirtualKey)
+{
+    Win32Platform platform;
+    CallLog log(platform);
+    for (const DirectCall& call : kDirectCalls)
+        callProcedure(HC_ACTION, call);
+    EXPECT_EQ(log.lines(),
+              (Lines{"key 0 0x5a", "key 4 0x77", "key 5 0x77", "key 1 0x5a", "mouse 0x20b", "mouse 0x20e"}));
+}
+
+TEST(HookProcedures, OtherCodesPassOnWithoutTheLockOrTheListener)
+{
+    Win32Platform platform;
+    CallLog log(platform);
+    std::unique_lock<std::mutex> heldElsewhere(g_listenerMutex);
+    auto passed = std::async(std::launch::async, [] {
+        for (const DirectCall& call : kDirectCalls)
+            callProcedure(1, call);
+    });
+    const bool returned = passed.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    heldElsewhere.unlock();
+    passed.get();
+    EXPECT_TRUE(returned) << "a hook procedure waited for g_listenerMutex";
+    EXPECT_EQ(log.lines(), Lines{});
+}
+
+const std::vector<INPUT> kClickAndKey = {mouse(MOUSEEVENTF_LEFTDOWN), mouse(MOUSEEVENTF_LEFTUP), key('Q'),
+                                         key('Q', KEYEVENTF_KEYUP)};
+const Lines kClickAndKeyLines = {"mouse 0x201", "mouse 0x202", "key 0 0x51", "key 1 0x51"};
+
+TEST(HookThread, StartingTwiceInstallsTheHooksOnce)
+{
+    Win32Platform platform;
+    CallLog log(platform);
+    std::string reason;
+    ASSERT_TRUE(platform.startHookThread(reason)) << reason;
+    ASSERT_TRUE(platform.startHookThread(reason)) << reason;
+    EXPECT_EQ(injectAndCollect(log, kClickAndKey), kClickAndKeyLines);
+}
+
+TEST(HookThread, QuitMessageRemovesBothHooksAndEndsTheThread)
+{
+    Win32Platform stopped;
+    Win32Platform running;
+    CallLog log(running);
+    std::string reason;
+    ASSERT_TRUE(stopped.startHookThread(reason)) << reason;
+    stopped.stopHookThread();
+    stopped.stopHookThread();
+
+    // Were the stopped thread's hooks still installed, every action would be reported twice.
+    ASSERT_TRUE(running.startHookThread(reason)) << reason;
+    EXPECT_EQ(injectAndCollect(log, kClickAndKey), kClickAndKeyLines);
+}
+
+TEST(HookThread, CanBeStartedAgainAfterStopping)
+{
+    Win32Platform platform;
+    CallLog log(platform);
+    std::string reason;
+    ASSERT_TRUE(platform.startHookThread(reason)) << reason;
+    platform.stopHookThread();
+    ASSERT_TRUE(platform.startHookThread(reason)) << reason;
+    EXPECT_EQ(injectAndCollect(log, kClickAndKey), kClickAndKeyLines);
+}
+
+}  // namespace

@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "platform/win32/win32_platform.h"
+#include "playback/player.h"
+#include "script/script_codec.h"
+#include "tests/win32/call_log.h"
+
+namespace {
+
+using std::chrono::milliseconds;
+
+std::vector<InputEvent> script(const std::vector<std::string>& lines)
+{
+    std::vector<InputEvent> events;
+    EXPECT_TRUE(ScriptCodec().fromLines(lines, events));
+    return events;
+}
+
+TEST(PlayerOnWindows, InjectedButtonsAndKeysArriveWhereTheScriptPutsThem)
+{
+    Win32Platform platform;
+    CallLog log(platform, CallLog::Pointer::Include);
+    std::string reason;
+    ASSERT_TRUE(platform.startHookThread(reason)) << reason;
+
+    Player player(platform);
+    player.stopRequested = false;
+    ASSERT_TRUE(player.play(script({"LOGMOUSEPOS:100:120", "LBUTTONDOWN:200:150", "LBUTTONUP:210:160",
+                                    "RBUTTONDOWN:640:400", "RBUTTONUP:640:400", "KEYDOWN:300:250:65",
+                                    "KEYUP:310:260:65", "MBUTTONDOWN:5:6", "MBUTTONUNUP:7:8",
+                                    "LOGMOUSEPOS:400:300"})));
+    // Once the hooks report this F24 release, they have reported everything the pass injected.
+    platform.injectKey(0x87, win::KEYEVENTF_KEYUP);
+    ASSERT_TRUE(log.waitForLine("key 1 0x87 at 400,300")) << testing::PrintToString(log.lines());
+
+    EXPECT_EQ(log.lines(), (std::vector<std::string>{
+                               "mouse 0x201 at 200,150", "mouse 0x202 at 210,160", "mouse 0x204 at 640,400",
+                               "mouse 0x205 at 640,400", "key 0 0x41 at 300,250", "key 1 0x41 at 310,260",
+                               "mouse 0x207 at 5,6", "mouse 0x208 at 7,8", "key 1 0x87 at 400,300"}));
+    ScreenPoint pointer;
+    ASSERT_TRUE(platform.cursorPos(pointer));
+    EXPECT_EQ(pointer.x, 400);
+    EXPECT_EQ(pointer.y, 300);
+}
+
+TEST(PlayerOnWindows, KeepsTheTenMillisecondCadence)
+{
+    Win32Platform platform;
+    Player player(platform);
+    player.stopRequested = false;
+    const std::vector<InputEvent> events(50, script({"LOGMOUSEPOS:1:1"}).front());
+
+    const auto start = platform.now();
+    ASSERT_TRUE(player.play(events));
+    const auto took = std::chrono::duration_cast<milliseconds>(platform.now() - start);
+    EXPECT_GE(took, milliseconds(500));
+    // At the system's default tick each 10 ms wait would last a whole 15.6 ms: about 780 ms.
+    EXPECT_LT(took, milliseconds(750));
+}
+
+TEST(Win32SleepUntil, NeverWakesBeforeTheDeadlineNorLongAfterIt)
+{
+    Win32Platform platform;
+    for (const auto ahead : {std::chrono::microseconds(-500), std::chrono::microseconds(300),
+                             std::chrono::microseconds(1700), std::chrono::microseconds(10500)}) {
+        const auto before = platform.now();
+        const auto deadline = before + ahead;
+        platform.sleepUntil(deadline);
+        const auto woke = platform.now();
+        EXPECT_GE(woke, deadline) << ahead.count() << " us ahead";
+        EXPECT_LT(woke - std::max(before, deadline), milliseconds(20)) << ahead.count() << " us ahead";
+    }
+}
+
+}  // namespace
