@@ -1,0 +1,272 @@
+#include <gtest/gtest.h>
+
+#include <X11/keysym.h>
+
+#include <cstdlib>
+#include <functional>
+#include <thread>
+#include <utility>
+
+#include "platform/system_platform.h"
+#include "x11_test_support.h"
+
+namespace {
+
+using Stroke = std::pair<KeySym, bool>;
+
+constexpr int kVkPause = 0x13;
+
+std::vector<Stroke> tap(KeySym keysym)
+{
+    return {{keysym, true}, {keysym, false}};
+}
+
+ListenerCall key(int message, int virtualKey)
+{
+    ListenerCall call;
+    call.message = message;
+    call.virtualKey = virtualKey;
+    return call;
+}
+
+ListenerCall mouse(int message)
+{
+    return key(message, 0);
+}
+
+class X11CaptureTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("DISPLAY"))
+            GTEST_SKIP() << "no X display";
+        input = std::make_unique<TestDisplay>();
+        platform = createSystemPlatform();
+        listener = std::make_unique<ListenerLog>(*platform);
+        std::string reason;
+        ASSERT_TRUE(platform->startHookThread(reason)) << reason;
+    }
+
+    void TearDown() override
+    {
+        if (platform)
+            platform->stopHookThread();
+    }
+
+    // Runs `inject`, then taps Pause as an end marker, and returns the listener calls made before it.
+    std::vector<ListenerCall> captured(const std::function<void()>& inject)
+    {
+        inject();
+        for (const Stroke& stroke : tap(XK_Pause))
+            input->key(stroke.first, stroke.second);
+        input->sync();
+        std::vector<ListenerCall> calls = listener->takeUntil(key(win::WM_KEYUP, kVkPause));
+        EXPECT_FALSE(calls.empty() || !(calls.back() == key(win::WM_KEYDOWN, kVkPause))) << "marker lost";
+        if (!calls.empty())
+            calls.pop_back();
+        return calls;
+    }
+
+    std::vector<ListenerCall> typed(const std::vector<Stroke>& strokes)
+    {
+        return captured([&] {
+            for (const Stroke& stroke : strokes)
+                input->key(stroke.first, stroke.second);
+        });
+    }
+
+    std::unique_ptr<TestDisplay> input;
+    std::unique_ptr<PlatformInput> platform;
+    std::unique_ptr<ListenerLog> listener;
+};
+
+TEST_F(X11CaptureTest, KeysArriveAsWindowsKeyMessagesWithVirtualKeys)
+{
+    using win::WM_KEYDOWN;
+    using win::WM_KEYUP;
+    using win::WM_SYSKEYDOWN;
+    using win::WM_SYSKEYUP;
+    const struct {
+        const char* name;
+        std::vector<Stroke> strokes;
+        std::vector<ListenerCall> expected;
+    } cases[] = {
+        {"A", tap(XK_a), {key(WM_KEYDOWN, 0x41), key(WM_KEYUP, 0x41)}},
+        {"F7", tap(XK_F7), {key(WM_KEYDOWN, 0x76), key(WM_KEYUP, 0x76)}},
+        {"F10 is a system key", tap(XK_F10), {key(WM_SYSKEYDOWN, 0x79), key(WM_SYSKEYUP, 0x79)}},
+        {"Alt+A",
+         {{XK_Alt_L, true}, {XK_a, true}, {XK_a, false}, {XK_Alt_L, false}},
+         {key(WM_SYSKEYDOWN, 0xA4), key(WM_SYSKEYDOWN, 0x41), key(WM_SYSKEYUP, 0x41), key(WM_SYSKEYUP, 0xA4)}},
+        {"Ctrl+Alt+A is not a system key",
+         {{XK_Control_L, true}, {XK_Alt_L, true}, {XK_a, true}, {XK_a, false}, {XK_Alt_L, false}, {XK_Control_L, false}},
+         {key(WM_KEYDOWN, 0xA2), key(WM_KEYDOWN, 0xA4), key(WM_KEYDOWN, 0x41), key(WM_KEYUP, 0x41),
+          key(WM_KEYUP, 0xA4), key(WM_KEYUP, 0xA2)}},
+        {"sided modifiers",
+         {{XK_Shift_R, true}, {XK_Control_R, true}, {XK_Control_R, false}, {XK_Shift_R, false}},
+         {key(WM_KEYDOWN, 0xA1), key(WM_KEYDOWN, 0xA3), key(WM_KEYUP, 0xA3), key(WM_KEYUP, 0xA1)}},
+        {"named keys",
+         {{XK_Return, true}, {XK_Escape, true}, {XK_Super_L, true}, {XK_Page_Down, true}, {XK_KP_Divide, true},
+          {XK_F12, true}},
+         {key(WM_KEYDOWN, 0x0D), key(WM_KEYDOWN, 0x1B), key(WM_KEYDOWN, 0x5B), key(WM_KEYDOWN, 0x22),
+          key(WM_KEYDOWN, 0x6F), key(WM_KEYDOWN, 0x7B)}},
+        {"punctuation",
+         {{XK_semicolon, true}, {XK_bracketleft, true}, {XK_apostrophe, true}, {XK_grave, true}},
+         {key(WM_KEYDOWN, 0xBA), key(WM_KEYDOWN, 0xDB), key(WM_KEYDOWN, 0xDE), key(WM_KEYDOWN, 0xC0)}},
+    };
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.name);
+        EXPECT_EQ(typed(testCase.strokes), testCase.expected);
+        // Let go of whatever the case left held.
+        std::vector<Stroke> releases;
+        for (const Stroke& stroke : testCase.strokes)
+            releases.push_back({stroke.first, false});
+        typed(releases);
+    }
+}
+
+TEST_F(X11CaptureTest, ButtonsArriveAsWindowsMouseMessagesAndMotionAsNothing)
+{
+    using namespace win;
+    const struct {
+        unsigned button;
+        std::vector<ListenerCall> expected;
+    } cases[] = {
+        {1, {mouse(WM_LBUTTONDOWN), mouse(WM_LBUTTONUP)}},
+        {3, {mouse(WM_RBUTTONDOWN), mouse(WM_RBUTTONUP)}},
+        {2, {mouse(WM_MBUTTONDOWN), mouse(WM_MBUTTONUP)}},
+        {4, {mouse(WM_MOUSEWHEEL)}},
+        {5, {mouse(WM_MOUSEWHEEL)}},
+        {6, {mouse(WM_MOUSEHWHEEL)}},
+        {7, {mouse(WM_MOUSEHWHEEL)}},
+        {8, {mouse(WM_XBUTTONDOWN), mouse(WM_XBUTTONUP)}},
+        {9, {mouse(WM_XBUTTONDOWN), mouse(WM_XBUTTONUP)}},
+    };
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE("button " + std::to_string(testCase.button));
+        const int x = 10 + 30 * static_cast<int>(testCase.button);
+        const auto calls = captured([&] {
+            input->move(x, 40);
+            input->button(testCase.button, true);
+            input->move(x + 5, 45);
+            input->button(testCase.button, false);
+        });
+        EXPECT_EQ(calls, testCase.expected);
+        if (!calls.empty()) {
+            EXPECT_EQ(calls.front().position.x, x);
+        }
+    }
+}
+
+TEST_F(X11CaptureTest, ClickPositionIsWhereTheButtonWentDownEvenIfThePointerMovedOn)
+{
+    const auto calls = captured([&] {
+        input->move(100, 200);
+        input->button(1, true);
+        input->move(500, 600);
+        input->button(1, false);
+        input->move(700, 700);
+    });
+    ASSERT_EQ(calls, (std::vector<ListenerCall>{mouse(win::WM_LBUTTONDOWN), mouse(win::WM_LBUTTONUP)}));
+    EXPECT_EQ(calls[0].position.x, 100);
+    EXPECT_EQ(calls[0].position.y, 200);
+    EXPECT_EQ(calls[1].position.x, 500);
+    EXPECT_EQ(calls[1].position.y, 600);
+
+    // Outside a listener call the position is the pointer's current one.
+    ScreenPoint now;
+    ASSERT_TRUE(platform->cursorPos(now));
+    EXPECT_EQ(now.x, 700);
+    EXPECT_EQ(now.y, 700);
+}
+
+TEST_F(X11CaptureTest, KeyStateIsUpdatedBeforeTheListenerHearsOfTheKey)
+{
+    const auto calls = typed({{XK_F7, true}, {XK_F7, false}});
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_TRUE(calls[0].keyDown);
+    EXPECT_FALSE(calls[1].keyDown);
+
+    typed({{XK_Shift_R, true}, {XK_Control_L, true}});
+    EXPECT_TRUE(platform->keyState(0xA1) & win::KEY_STATE_DOWN);
+    EXPECT_FALSE(platform->keyState(0xA0) & win::KEY_STATE_DOWN);
+    EXPECT_TRUE(platform->keyState(win::VK_SHIFT) & win::KEY_STATE_DOWN);
+    EXPECT_TRUE(platform->keyState(win::VK_CONTROL) & win::KEY_STATE_DOWN);
+    EXPECT_FALSE(platform->keyState(win::VK_MENU) & win::KEY_STATE_DOWN);
+
+    typed({{XK_Shift_R, false}, {XK_Control_L, false}});
+    EXPECT_EQ(platform->keyState(win::VK_SHIFT), 0);
+    EXPECT_EQ(platform->keyState(win::VK_CONTROL), 0);
+}
+
+TEST_F(X11CaptureTest, InputInjectedByThisProcessIsCapturedLikeAnyOther)
+{
+    constexpr int kVkF13 = 0x7C;
+    // F13 has no key in this keymap, so typing it borrows a spare keycode.
+    ASSERT_EQ(input->keycodesTyping(XK_F13), 0);
+    const auto calls = captured([&] {
+        platform->setCursorPos(40, 50);
+        platform->injectMouseButton(win::MOUSEEVENTF_RIGHTDOWN | win::MOUSEEVENTF_RIGHTUP);
+        platform->injectKey(0x41, 0);
+        platform->injectKey(0x41, win::KEYEVENTF_KEYUP);
+        platform->injectKey(kVkF13, 0);
+        platform->injectKey(kVkF13, win::KEYEVENTF_KEYUP);
+    });
+    EXPECT_EQ(calls, (std::vector<ListenerCall>{mouse(win::WM_RBUTTONDOWN), mouse(win::WM_RBUTTONUP),
+                                                key(win::WM_KEYDOWN, 0x41), key(win::WM_KEYUP, 0x41),
+                                                key(win::WM_KEYDOWN, kVkF13), key(win::WM_KEYUP, kVkF13)}));
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls[0].position.x, 40);
+    EXPECT_EQ(calls[0].position.y, 50);
+    EXPECT_EQ(input->keycodesTyping(XK_F13), 0) << "the borrowed keycode was not given back";
+}
+
+TEST_F(X11CaptureTest, StopEndsCaptureAtOnceAndStartResumesIt)
+{
+    platform->stopHookThread();
+    platform->stopHookThread();
+    input->button(1, true);
+    input->button(1, false);
+    input->sync();
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_TRUE(listener->calls().empty());
+
+    std::string reason;
+    ASSERT_TRUE(platform->startHookThread(reason)) << reason;
+    ASSERT_TRUE(platform->startHookThread(reason)) << "a second start while running";
+    const auto calls = captured([&] {
+        input->button(1, true);
+        input->button(1, false);
+    });
+    EXPECT_EQ(calls, (std::vector<ListenerCall>{mouse(win::WM_LBUTTONDOWN), mouse(win::WM_LBUTTONUP)}));
+}
+
+TEST(X11CaptureStart, FailsWithAReasonTheUserCanActOn)
+{
+    // The X server switches RECORD and XTEST on and off together, so this one lacks both.
+    ScopedXvfb withoutRecord({"-extension", "RECORD"});
+    if (withoutRecord.displayName().empty())
+        GTEST_SKIP() << "cannot start a private Xvfb";
+    const struct {
+        const char* display;
+        std::string reasonMentions;
+    } cases[] = {
+        {nullptr, "DISPLAY"},
+        {":4242", "Cannot open the X display :4242"},
+        {withoutRecord.displayName().c_str(), "has no RECORD extension"},
+    };
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.display ? testCase.display : "(unset)");
+        ScopedDisplayVariable display(testCase.display);
+        const auto platform = createSystemPlatform();
+        std::string reason;
+        EXPECT_FALSE(platform->startHookThread(reason));
+        EXPECT_NE(reason.find(testCase.reasonMentions), std::string::npos) << reason;
+        // Nothing to inject into or query: the calls fail quietly.
+        ScreenPoint point;
+        EXPECT_FALSE(platform->cursorPos(point));
+        EXPECT_FALSE(platform->setCursorPos(1, 1));
+        platform->injectKey(0x41, 0);
+    }
+}
+
+}  // namespace

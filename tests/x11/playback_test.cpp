@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include <X11/keysym.h>
+#include <sys/prctl.h>
+
+#include <cstdlib>
+#include <future>
+#include <thread>
+
+#include "platform/system_platform.h"
+#include "playback/player.h"
+#include "script/script_codec.h"
+#include "x11_test_support.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+class X11PlaybackTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("DISPLAY"))
+            GTEST_SKIP() << "no X display";
+        input = std::make_unique<TestDisplay>();
+        observer = std::make_unique<ObserverWindow>();
+        platform = createSystemPlatform();
+        player = std::make_unique<Player>(*platform);
+        player->stopRequested = false;
+    }
+
+    static std::vector<InputEvent> script(const std::vector<std::string>& lines)
+    {
+        std::vector<InputEvent> events;
+        EXPECT_TRUE(ScriptCodec().fromLines(lines, events));
+        return events;
+    }
+
+    // Waits until every pointer button and modifier in `mask` is down.
+    bool waitForHeld(unsigned mask)
+    {
+        const auto giveUp = Clock::now() + std::chrono::seconds(3);
+        while ((input->pointerMask() & mask) != mask && Clock::now() < giveUp)
+            std::this_thread::sleep_for(milliseconds(1));
+        return (input->pointerMask() & mask) == mask;
+    }
+
+    std::unique_ptr<TestDisplay> input;
+    std::unique_ptr<ObserverWindow> observer;
+    std::unique_ptr<PlatformInput> platform;
+    std::unique_ptr<Player> player;
+};
+
+TEST_F(X11PlaybackTest, ScriptArrivesWithItsButtonsKeysAndPositions)
+{
+    EXPECT_TRUE(player->play(script({
+        "LBUTTONDOWN:100:110", "LBUTTONUP:120:130",
+        "RBUTTONDOWN:200:210", "RBUTTONUP:220:230",
+        "MBUTTONDOWN:300:310", "MBUTTONUNUP:320:330",
+        "LOGMOUSEPOS:5:6",
+        "KEYDOWN:400:410:65", "KEYUP:420:430:65",
+        "SYSKEYDOWN:440:450:13", "SYSKEYUP:440:450:13",
+        "KEYDOWN:1:2:7", "KEYUP:1:2:7",  // 7 is no key at all: nothing is typed
+        "KEYDOWN:460:470:188", "KEYUP:460:470:188",
+    })));
+    const unsigned a = observer->keycode(XK_a);
+    const unsigned enter = observer->keycode(XK_Return);
+    const unsigned comma = observer->keycode(XK_comma);
+    EXPECT_EQ(observer->take(), (std::vector<ObserverWindow::Seen>{
+                                    {ButtonPress, 1, 100, 110}, {ButtonRelease, 1, 120, 130},
+                                    {ButtonPress, 3, 200, 210}, {ButtonRelease, 3, 220, 230},
+                                    {ButtonPress, 2, 300, 310}, {ButtonRelease, 2, 320, 330},
+                                    {KeyPress, a, 400, 410}, {KeyRelease, a, 420, 430},
+                                    {KeyPress, enter, 440, 450}, {KeyRelease, enter, 440, 450},
+                                    {KeyPress, comma, 460, 470}, {KeyRelease, comma, 460, 470},
+                                }));
+}
+
+TEST_F(X11PlaybackTest, InjectionReachesTheServerBeforeTheCallReturns)
+{
+    for (const ScreenPoint target : {ScreenPoint{300, 200}, ScreenPoint{0, 0}, ScreenPoint{1000, 700}}) {
+        ASSERT_TRUE(platform->setCursorPos(target.x, target.y));
+        EXPECT_EQ(input->pointer().x, target.x);
+        EXPECT_EQ(input->pointer().y, target.y);
+        ScreenPoint asked;
+        ASSERT_TRUE(platform->cursorPos(asked));
+        EXPECT_EQ(asked.x, target.x);
+        EXPECT_EQ(asked.y, target.y);
+    }
+    platform->injectMouseButton(win::MOUSEEVENTF_MIDDLEDOWN);
+    EXPECT_TRUE(input->pointerMask() & Button2Mask);
+    platform->injectMouseButton(win::MOUSEEVENTF_MIDDLEUP);
+    EXPECT_FALSE(input->pointerMask() & Button2Mask);
+}
+
+TEST_F(X11PlaybackTest, StopInALongPauseReturnsPromptlyAndLetsGoOfTheDrag)
+{
+    const auto events = script({"LBUTTONDOWN:50:60", "LOGMOUSEPOS:80:90", "KEYDOWN:80:90:160",
+                                 "SLEEP:-1:0:0:0:0", "LBUTTONUP:80:90"});
+    auto playing = std::async(std::launch::async, [&] { return player->play(events); });
+    ASSERT_TRUE(waitForHeld(Button1Mask | ShiftMask)) << "the drag never started";
+    std::this_thread::sleep_for(milliseconds(30));
+
+    const auto stopped = Clock::now();
+    player->stopRequested = true;
+    ASSERT_EQ(playing.wait_for(std::chrono::seconds(2)), std::future_status::ready);
+    const auto latency = Clock::now() - stopped;
+    EXPECT_TRUE(playing.get());
+    EXPECT_LT(latency, milliseconds(100));
+    EXPECT_EQ(input->pointerMask() & (Button1Mask | ShiftMask), 0u);
+    const unsigned shift = observer->keycode(XK_Shift_L);
+    EXPECT_EQ(observer->take(), (std::vector<ObserverWindow::Seen>{{ButtonPress, 1, 50, 60},
+                                                                    {KeyPress, shift, 80, 90},
+                                                                    {ButtonRelease, 1, 80, 90},
+                                                                    {KeyRelease, shift, 80, 90}}));
+}
+
+TEST(X11Timing, SleepsNeverEndBeforeTheirDeadline)
+{
+    const auto platform = createSystemPlatform();
+    for (const auto ahead : {std::chrono::microseconds(-100), std::chrono::microseconds(0),
+                             std::chrono::microseconds(50), std::chrono::microseconds(300),
+                             std::chrono::microseconds(2500), std::chrono::microseconds(10000)}) {
+        SCOPED_TRACE(ahead.count());
+        const auto deadline = platform->now() + ahead;
+        platform->sleepUntil(deadline);
+        const auto woke = platform->now();
+        EXPECT_GE(woke, deadline);
+        EXPECT_LT(woke - deadline, milliseconds(50));
+    }
+}
+
+TEST(X11Timing, PreciseTimingLowersTheTimerSlackUntilTheLastEnd)
+{
+    const auto platform = createSystemPlatform();
+    const long normal = prctl(PR_GET_TIMERSLACK, 0, 0, 0, 0);
+    platform->beginPreciseTiming();
+    const long precise = prctl(PR_GET_TIMERSLACK, 0, 0, 0, 0);
+    EXPECT_LT(precise, normal);
+    platform->beginPreciseTiming();
+    platform->endPreciseTiming();
+    EXPECT_EQ(prctl(PR_GET_TIMERSLACK, 0, 0, 0, 0), precise);
+    platform->endPreciseTiming();
+    EXPECT_EQ(prctl(PR_GET_TIMERSLACK, 0, 0, 0, 0), normal);
+}
+
+}  // namespace
