@@ -4,6 +4,13 @@
 
 #include "platform/system_platform.h"
 
+Win32Platform::Win32Platform()
+{
+    // Wine confines the pointer to the desktop window, which it creates only when first asked for;
+    // until then, in a process without windows, every pointer move would land at (0, 0).
+    GetDesktopWindow();
+}
+
 bool Win32Platform::cursorPos(ScreenPoint& point)
 {
     POINT position;

@@ -8,6 +8,8 @@
 // thread is a HookThread.
 class Win32Platform : public PlatformInput {
 public:
+    Win32Platform();
+
     bool cursorPos(ScreenPoint& point) override;
     std::uint16_t keyState(int virtualKey) override;
     bool setCursorPos(int x, int y) override;
