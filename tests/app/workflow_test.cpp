@@ -1,0 +1,321 @@
+// Recording, sampling, saving and playing on the fake platform, with the dialogs answered by a driver.
+#include <QLoggingCategory>
+#include <QTest>
+
+#include <filesystem>
+#include <mutex>
+
+#include "capture/input_listener.h"
+#include "window_fixture.h"
+
+namespace {
+
+const QString kTitle = QStringLiteral("Norrel鼠标自动点击器1008");
+const QByteArray kOneClick = "LBUTTONDOWN:100:200\nLBUTTONUP:100:200\n";
+
+void pressF8(FakePlatform& platform)
+{
+    platform.pressKey(win::VK_F8);
+    deliverKeyEvent(win::WM_KEYDOWN, win::VK_F8);
+    platform.releaseKey(win::VK_F8);
+}
+
+int countKind(const std::vector<InputEvent>& events, EventKind kind)
+{
+    return static_cast<int>(std::count_if(events.begin(), events.end(),
+                                          [kind](const InputEvent& e) { return isKind(e, kind); }));
+}
+
+using RecordingTest = WindowFixture;
+
+TEST_F(RecordingTest, ButtonStartsAndStopsThenSavesTheCapture)
+{
+    const QString path = scratchFile("clicks.tbcode");
+    FileDialogSeen dialog;
+    BoxSeen saved;
+    driver.then(chooseFile(path, &dialog)).then(answerBox(QMessageBox::Ok, &saved));
+
+    QTest::mouseClick(recordButton(), Qt::LeftButton);
+    EXPECT_EQ(recordButton()->text(), QStringLiteral("停止"));
+    EXPECT_TRUE(window.isRecording());
+    platform.setPointer(10, 20);
+    deliverMouseEvent(win::WM_LBUTTONDOWN);
+    platform.setPointer(30, 40);
+    deliverMouseEvent(win::WM_LBUTTONUP);
+    deliverMouseEvent(win::WM_RBUTTONDOWN);
+
+    QTest::mouseClick(recordButton(), Qt::LeftButton);
+    EXPECT_EQ(recordButton()->text(), QStringLiteral("录制"));
+    EXPECT_FALSE(window.isRecording());
+    EXPECT_TRUE(driver.allStepsUsed());
+    EXPECT_EQ(dialog.caption, QStringLiteral("保存录制脚本"));
+    EXPECT_EQ(dialog.nameFilters, QStringList{"TB Recode code(*.tbcode)"});
+    EXPECT_TRUE(dialog.saving);
+    EXPECT_EQ(contents(path), QByteArray("LBUTTONDOWN:10:20\nLBUTTONUP:30:40\nRBUTTONDOWN:30:40\n"));
+    EXPECT_EQ(saved.title, kTitle);
+    EXPECT_EQ(saved.text, QStringLiteral("保存成功"));
+    EXPECT_EQ(saved.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+}
+
+TEST_F(RecordingTest, MouseActionsOutsideARecordingAreNotKept)
+{
+    deliverMouseEvent(win::WM_LBUTTONDOWN);
+    EXPECT_TRUE(window.copyEvents().empty());
+}
+
+TEST_F(RecordingTest, SamplesThePointerEveryTenthTick)
+{
+    struct Case {
+        int ticks;
+        int samples;
+    };
+    for (const Case c : {Case{9, 0}, Case{10, 1}, Case{95, 9}, Case{100, 10}}) {
+        SCOPED_TRACE(c.ticks);
+        window.OnMouseTimeout();  // an idle tick: the count starts afresh
+        window.handleWindowCommand(WM_RECORD_TOGGLE, 1);
+        for (int tick = 0; tick < c.ticks; ++tick) {
+            platform.setPointer(tick, 2 * tick);
+            window.OnMouseTimeout();
+        }
+        const std::vector<InputEvent> events = window.copyEvents();
+        EXPECT_EQ(countKind(events, EventKind::MousePos), c.samples);
+        if (c.samples > 0) {
+            EXPECT_EQ(events[0].x, 9);
+            EXPECT_EQ(events[0].y, 18);
+        }
+        driver.then(cancelFileDialog());
+        window.setRecording(false);
+    }
+}
+
+TEST_F(RecordingTest, StartingAgainWhileRecordingEmptiesTheCapture)
+{
+    window.setRecording(true);
+    deliverMouseEvent(win::WM_LBUTTONDOWN);
+    window.setRecording(true);
+    EXPECT_TRUE(window.copyEvents().empty());
+    EXPECT_TRUE(window.isRecording());
+}
+
+TEST_F(RecordingTest, CancelledSaveWritesAndShowsNothing)
+{
+    window.setRecording(true);
+    FileDialogSeen dialog;
+    driver.then(cancelFileDialog(&dialog));
+    window.setRecording(false);
+    EXPECT_TRUE(dialog.shown);
+    EXPECT_TRUE(driver.unexpected.isEmpty()) << driver.unexpected.join("; ").toStdString();
+    EXPECT_TRUE(QDir(folder.path()).isEmpty());
+}
+
+TEST_F(RecordingTest, StoppingWhenNotRecordingStillOffersToSaveTheEmptyCapture)
+{
+    const QString path = scratchFile("empty.tbcode");
+    BoxSeen saved;
+    driver.then(chooseFile(path)).then(answerBox(QMessageBox::Ok, &saved));
+    window.setRecording(false);
+    EXPECT_EQ(contents(path), QByteArray());
+    EXPECT_EQ(saved.text, QStringLiteral("保存成功"));
+}
+
+TEST_F(RecordingTest, AFailedSaveIsReportedWithTheFileAndTheReason)
+{
+    const QString blocker = writeScript("plain-file", "not a folder");
+    const QString path = blocker + QStringLiteral("/clicks.tbcode");
+    BoxSeen box;
+    driver.then(chooseFile(path)).then(answerBox(QMessageBox::Ok, &box));
+    window.setRecording(true);
+    window.setRecording(false);
+    EXPECT_TRUE(driver.allStepsUsed());
+    EXPECT_TRUE(driver.unexpected.isEmpty()) << driver.unexpected.join("; ").toStdString();
+    EXPECT_EQ(box.title, kTitle);
+    EXPECT_EQ(box.icon, QMessageBox::Warning);
+    EXPECT_TRUE(box.text.startsWith(QStringLiteral("保存失败"))) << box.text.toStdString();
+    EXPECT_TRUE(box.text.contains(path)) << box.text.toStdString();
+    const QString reason = box.text.section(QLatin1Char('\n'), 1);
+    EXPECT_FALSE(reason.trimmed().isEmpty()) << box.text.toStdString();
+    EXPECT_FALSE(box.text.contains(QStringLiteral("保存成功")));
+}
+
+TEST_F(RecordingTest, ARecordingStartedWhileTheSaveDialogIsOpenDoesNotReplaceTheStoppedOne)
+{
+    const QString path = scratchFile("first.tbcode");
+    BoxSeen saved;
+    window.setRecording(true);
+    platform.setPointer(1, 2);
+    deliverMouseEvent(win::WM_LBUTTONDOWN);
+
+    driver
+        .then([&](QWidget* dialog) {
+            // F7 while the dialog is open starts a new recording, which captures another click.
+            platform.pressKey(win::VK_F7);
+            deliverKeyEvent(win::WM_KEYDOWN, win::VK_F7);
+            platform.releaseKey(win::VK_F7);
+            EXPECT_TRUE(waitFor([&] { return window.isRecording(); }));
+            platform.setPointer(7, 8);
+            deliverMouseEvent(win::WM_RBUTTONDOWN);
+            chooseFile(path)(dialog);
+        })
+        .then(answerBox(QMessageBox::Ok, &saved));
+    window.setRecording(false);
+    EXPECT_EQ(saved.text, QStringLiteral("保存成功"));
+
+    EXPECT_TRUE(driver.allStepsUsed());
+    EXPECT_TRUE(driver.unexpected.isEmpty()) << driver.unexpected.join("; ").toStdString();
+    EXPECT_EQ(contents(path), QByteArray("LBUTTONDOWN:1:2\n"));
+    EXPECT_TRUE(window.isRecording());
+    EXPECT_EQ(window.copyEvents().size(), 1u);
+}
+
+TEST_F(RecordingTest, ChineseFileNamesAreKept)
+{
+    const QString path = scratchFile(QStringLiteral("录制脚本-一.tbcode"));
+    driver.then(chooseFile(path)).then(answerBox(QMessageBox::Ok));
+    window.setRecording(true);
+    deliverMouseEvent(win::WM_MBUTTONDOWN);
+    window.setRecording(false);
+    // Checked through the UTF-8 bytes: Qt's own file names follow the locale, which may be C here.
+    EXPECT_TRUE(std::filesystem::exists(std::filesystem::u8path(path.toStdString())));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path().toStdString()),
+                            std::filesystem::directory_iterator()),
+              1);
+}
+
+TEST_F(RecordingTest, StartAndStopGoToASilentLogCategory)
+{
+    static QStringList logged;
+    logged.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext& context, const QString& text) {
+            if (QLatin1String(context.category) == QLatin1String("tamblo.record"))
+                logged << text;
+        });
+    driver.then(cancelFileDialog()).then(cancelFileDialog());
+    window.setRecording(true);
+    window.setRecording(false);
+    EXPECT_TRUE(logged.isEmpty());
+
+    QLoggingCategory::setFilterRules(QStringLiteral("tamblo.record.info=true"));
+    window.setRecording(true);
+    window.setRecording(false);
+    QLoggingCategory::setFilterRules(QString());
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(logged, (QStringList{"record start", "record stop"}));
+}
+
+using PlayTest = WindowFixture;
+
+TEST_F(PlayTest, ConfirmedScriptIsPlayedWithTheWindowHidden)
+{
+    const QString path = writeScript("one.tbcode", kOneClick);
+    FileDialogSeen open;
+    BoxSeen confirm, end;
+    driver.then(chooseFile(path, &open))
+        .then(answerBox(QMessageBox::Yes, &confirm))
+        .then(answerBox(QMessageBox::Yes, &end));
+    std::vector<bool> visibleDuringPlayback;
+    platform.afterSleep = [&](long long) { visibleDuringPlayback.push_back(window.isVisible()); };
+
+    QTest::mouseClick(playButton(), Qt::LeftButton);
+
+    EXPECT_TRUE(driver.allStepsUsed());
+    EXPECT_EQ(open.caption, QStringLiteral("选择需要播放的脚本"));
+    EXPECT_EQ(open.nameFilters, QStringList{"TB Recode code(*.tbcode)"});
+    EXPECT_FALSE(open.saving);
+    EXPECT_EQ(confirm.title, kTitle);
+    EXPECT_EQ(confirm.text, QStringLiteral("读取脚本成功，是否播放？"));
+    EXPECT_EQ(confirm.buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(injected("mouse 0x2"), 1);
+    EXPECT_EQ(injected("mouse 0x4"), 1);
+    ASSERT_FALSE(visibleDuringPlayback.empty());
+    EXPECT_EQ(std::count(visibleDuringPlayback.begin(), visibleDuringPlayback.end(), true), 0);
+    EXPECT_EQ(end.title, kTitle);
+    EXPECT_EQ(end.text, QStringLiteral("脚本播放结束"));
+    EXPECT_EQ(end.buttons, QMessageBox::StandardButtons(QMessageBox::Yes));
+    EXPECT_TRUE(end.parentVisible);
+    EXPECT_TRUE(window.isVisible());
+}
+
+TEST_F(PlayTest, NothingIsPlayedWhenTheWorkflowEndsBeforePlayback)
+{
+    struct Case {
+        const char* name;
+        QByteArray script;
+        bool cancelDialog;
+        bool confirmShown;
+    };
+    const Case cases[] = {
+        {"open dialog cancelled", kOneClick, true, false},
+        {"script refused", "LBUTTONDOWN:1:2\nNOSUCHLINE:3:4\n", false, false},
+        {"answered No", kOneClick, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = writeScript("script.tbcode", c.script);
+        BoxSeen confirm;
+        if (c.cancelDialog)
+            driver.then(cancelFileDialog());
+        else
+            driver.then(chooseFile(path));
+        if (c.confirmShown)
+            driver.then(answerBox(QMessageBox::No, &confirm));
+
+        window.onclickedPlay();
+
+        EXPECT_TRUE(driver.allStepsUsed());
+        EXPECT_EQ(confirm.shown, c.confirmShown);
+        EXPECT_TRUE(driver.unexpected.isEmpty()) << driver.unexpected.join("; ").toStdString();
+        EXPECT_TRUE(platform.calls.empty());
+        EXPECT_TRUE(window.isVisible());
+    }
+}
+
+TEST_F(PlayTest, LoopRepeatsUntilF8)
+{
+    const QString path = writeScript("loop.tbcode", kOneClick);
+    loopBox()->setChecked(true);
+    driver.then(chooseFile(path)).then(answerBox(QMessageBox::Yes)).then(answerBox(QMessageBox::Yes));
+    bool stopped = false;
+    platform.afterSleep = [&](long long) {
+        // F8 during the third pass, between its press and its release; a runaway loop is cut short.
+        if (!stopped && (injected("mouse 0x2") == 3 || injected("mouse 0x2") > 50)) {
+            stopped = true;
+            pressF8(platform);
+        }
+    };
+
+    window.onclickedPlay();
+
+    EXPECT_EQ(injected("mouse 0x2"), 3);
+    EXPECT_EQ(injected("mouse 0x4"), 3);
+    EXPECT_TRUE(driver.allStepsUsed());
+    EXPECT_TRUE(window.isVisible());
+}
+
+TEST_F(PlayTest, TickingTheLoopBoxAfterTheWorkflowBeganDoesNotLoop)
+{
+    const QString path = writeScript("once.tbcode", kOneClick);
+    driver
+        .then([&](QWidget* dialog) {
+            loopBox()->setChecked(true);
+            chooseFile(path)(dialog);
+        })
+        .then(answerBox(QMessageBox::Yes))
+        .then(answerBox(QMessageBox::Yes));
+    window.onclickedPlay();
+    EXPECT_EQ(injected("mouse 0x2"), 1);
+    EXPECT_TRUE(driver.allStepsUsed());
+}
+
+TEST_F(PlayTest, AnEmptyScriptIsStillConfirmedAndEnds)
+{
+    const QString path = writeScript("comments.tbcode", "# nothing to do\n\n");
+    BoxSeen confirm, end;
+    driver.then(chooseFile(path)).then(answerBox(QMessageBox::Yes, &confirm)).then(answerBox(QMessageBox::Yes, &end));
+    window.onclickedPlay();
+    EXPECT_TRUE(confirm.shown);
+    EXPECT_TRUE(end.shown);
+    EXPECT_TRUE(end.parentVisible);
+}
+
+}  // namespace
