@@ -6,7 +6,8 @@
 // microseconds late: the kernel sleep ends shortly before the deadline and a spin covers the rest.
 void sleepUntilSteady(std::chrono::steady_clock::time_point deadline);
 
-// Lowers the calling thread's timer slack so kernel sleeps end on time; calls nest per thread and
-// the last end restores the previous slack.
+// Lowers the calling thread's timer slack and, where the system allows, raises it to the lowest
+// real-time priority, so that its sleeps end on time on a busy machine. Calls nest per thread; the
+// last end restores the previous slack and scheduling.
 void beginPreciseThreadTiming();
 void endPreciseThreadTiming();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <X11/keysym.h>
+#include <pthread.h>
 #include <sys/prctl.h>
 
 #include <cstdlib>
@@ -131,9 +132,18 @@ TEST(X11Timing, SleepsNeverEndBeforeTheirDeadline)
     }
 }
 
-TEST(X11Timing, PreciseTimingLowersTheTimerSlackUntilTheLastEnd)
+int schedulingPolicy()
+{
+    int policy = -1;
+    sched_param priority{};
+    pthread_getschedparam(pthread_self(), &policy, &priority);
+    return policy;
+}
+
+TEST(X11Timing, PreciseTimingIsUndoneByTheLastEnd)
 {
     const auto platform = createSystemPlatform();
+    const int normalPolicy = schedulingPolicy();
     const long normal = prctl(PR_GET_TIMERSLACK, 0, 0, 0, 0);
     platform->beginPreciseTiming();
     const long precise = prctl(PR_GET_TIMERSLACK, 0, 0, 0, 0);
@@ -143,6 +153,7 @@ TEST(X11Timing, PreciseTimingLowersTheTimerSlackUntilTheLastEnd)
     EXPECT_EQ(prctl(PR_GET_TIMERSLACK, 0, 0, 0, 0), precise);
     platform->endPreciseTiming();
     EXPECT_EQ(prctl(PR_GET_TIMERSLACK, 0, 0, 0, 0), normal);
+    EXPECT_EQ(schedulingPolicy(), normalPolicy);
 }
 
 }  // namespace
