@@ -9,5 +9,5 @@ tools/install-deps.sh
 build=build/test
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMBLO_WARNINGS_AS_ERRORS=ON
 cmake --build "$build" --parallel
-xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24 -nolisten tcp" \
+xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24 -nolisten tcp -noreset" \
   ctest --test-dir "$build" --output-on-failure --timeout 300
