@@ -73,6 +73,7 @@ QTamblo::QTamblo(PlatformInput& platform, QWidget* parent)
     sampleTimer = new QTimer(this);
     sampleTimer->setInterval(1);
     connect(sampleTimer, SIGNAL(timeout()), this, SLOT(OnMouseTimeout()));
+    // Not started here: see startSampling.
 
     attachCodec(&codec);
     captureRunning = platform.startHookThread(captureFailureReason);
