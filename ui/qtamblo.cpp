@@ -73,7 +73,7 @@ QTamblo::QTamblo(PlatformInput& platform, QWidget* parent)
     sampleTimer = new QTimer(this);
     sampleTimer->setInterval(1);
     connect(sampleTimer, SIGNAL(timeout()), this, SLOT(OnMouseTimeout()));
-    // Not started here: see startSampling.
+    sampleTimer->start();
 
     attachCodec(&codec);
     captureRunning = platform.startHookThread(captureFailureReason);
@@ -131,12 +131,10 @@ void QTamblo::setRecording(bool on)
             clearEvents();
         }
         recording = true;
-        startSampling();
     } else {
         ui.pushButton->setText(tr("录制"));
         qCInfo(recordLog, "record stop");
         recording = false;
-        sampleTimer->stop();
         onclickedSave(true);
     }
 }
@@ -166,18 +164,9 @@ void QTamblo::onclicked(bool)
     setRecording(!recording);
 }
 
-void QTamblo::startSampling()
-{
-    // Ticks while not recording would only reset the counter, so the timer runs only while
-    // recording; starting it from 0 puts the first sample at the tenth tick as before.
-    if (sampleTimer->isActive())
-        return;
-    sampleCounter = 0;
-    sampleTimer->start();
-}
-
 void QTamblo::OnMouseTimeout()
 {
+    // Runs every millisecond for the window's whole life: an idle tick only resets the counter.
     ++sampleCounter;
     if (!recording) {
         sampleCounter = 0;

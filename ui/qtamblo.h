@@ -59,7 +59,6 @@ private:
     // has been shown. Called on the capture thread.
     void postToWindow(unsigned message, quintptr wParam);
     QString translatedTitle() const;
-    void startSampling();
 
     Ui_Tamblo ui;
     QTimer* sampleTimer = nullptr;

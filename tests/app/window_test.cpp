@@ -58,6 +58,17 @@ TEST_F(WindowTest, IsAFixed522By33StripWithoutMaximizeButton)
     EXPECT_EQ(window.size(), QSize(522, 33));
 }
 
+TEST_F(WindowTest, SamplingTimerTicksEveryMillisecondWhateverTheWindowDoes)
+{
+    auto* timer = window.findChild<QTimer*>();
+    ASSERT_NE(timer, nullptr);
+    EXPECT_EQ(timer->interval(), 1);
+    EXPECT_TRUE(timer->isActive());
+    window.hide();
+    window.setRecording(true);
+    EXPECT_TRUE(timer->isActive());
+}
+
 TEST_F(WindowTest, FormHasItsControlsInTheirCells)
 {
     struct Cell {
