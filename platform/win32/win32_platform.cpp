@@ -55,9 +55,10 @@ PlatformInput::Clock::time_point Win32Platform::now()
 
 void Win32Platform::sleepUntil(Clock::time_point deadline)
 {
-    // Whole milliseconds, rounded up, so that the deadline is never cut short.
+    // Whole milliseconds are slept; the last fraction is spent yielding (Sleep(0)), since rounding
+    // it up to a whole Sleep would add about half a millisecond to every 10 ms playback wait.
     for (Clock::duration left = deadline - now(); left > Clock::duration::zero(); left = deadline - now())
-        Sleep(static_cast<DWORD>(std::chrono::ceil<std::chrono::milliseconds>(left).count()));
+        Sleep(static_cast<DWORD>(std::chrono::floor<std::chrono::milliseconds>(left).count()));
 }
 
 void Win32Platform::beginPreciseTiming()
