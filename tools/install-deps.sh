@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libx11-dev libxtst-dev xvfb xauth x11-xserver-utils xdotool
   qtbase5-dev qtbase5-dev-tools qttools5-dev-tools qttranslations5-l10n
+  fonts-wqy-microhei   # a CJK font, so the Chinese texts do not show as boxes
 )
 if [[ "${1:-}" == "--windows" ]]; then
   # The -posix compiler has std::thread/std::mutex; the mingw-w64 meta-package must not be used.
