@@ -28,8 +28,10 @@ export LANG=C.UTF-8
 wine=/usr/lib/wine/wine64
 
 xvfb_pid=""
+keeper_pid=""
 cleanup() {
   wineserver -k 2>/dev/null || true
+  [[ -z "$keeper_pid" ]] || wait "$keeper_pid" 2>/dev/null || true
   if [[ -n "$xvfb_pid" ]]; then
     kill "$xvfb_pid" 2>/dev/null || true
     wait "$xvfb_pid" 2>/dev/null || true
@@ -50,15 +52,24 @@ rm -f "$display_file"
 [[ "$DISPLAY" != ":" ]] || { echo "Xvfb did not start" >&2; exit 1; }
 
 # One persistent wineserver and one boot, so the tests do not each wait for Wine's services.
-new_prefix=false
-[[ -d "$WINEPREFIX" ]] || new_prefix=true
 mkdir -p "$WINEPREFIX"
 wineserver -p
 "$wine" wineboot >/dev/null 2>&1
-if $new_prefix; then
+if [[ ! -f "$WINEPREFIX/.crash-dialog-off" ]]; then
   # A crashing test must fail, not wait for someone to close Wine's crash dialog.
   "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  touch "$WINEPREFIX/.crash-dialog-off"
 fi
+
+# Wine's desktop process ends soon after the last program that uses it, and each test program would
+# start it again (about a second each). A console waiting on a pipe that never delivers keeps it.
+keeper_pipe=$(mktemp -u)
+mkfifo "$keeper_pipe"
+exec 4<>"$keeper_pipe"
+rm -f "$keeper_pipe"
+"$wine" cmd.exe /k <&4 >/dev/null 2>&1 &
+keeper_pid=$!
+exec 4<&-
 
 ctest --test-dir "$build" --output-on-failure --timeout 120 --parallel 2
 

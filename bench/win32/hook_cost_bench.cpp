@@ -8,6 +8,7 @@
 #include <string>
 #include <thread>
 
+#include "capture/input_listener.h"
 #include "capture/recorder.h"
 #include "platform/win32/win32_platform.h"
 // <windows.h> defines macros named like the constants of platform_input.h: it comes last.
@@ -40,14 +41,19 @@ double nanosecondsPerCall(int calls, Action action)
 
 void directCalls(CountingRecorder& recorder)
 {
-    constexpr int kCalls = 200000;
+    constexpr int kCalls = 20000;
     MSLLHOOKSTRUCT record{};
     const auto lParam = reinterpret_cast<LPARAM>(&record);
-    std::printf("hook procedure, pointer move:            %8.0f ns\n",
-                nanosecondsPerCall(kCalls, [&] { mouseHookProc(HC_ACTION, WM_MOUSEMOVE, lParam); }));
+    POINT pointer;
+    const auto row = [](const char* label, double nanoseconds) { std::printf("%-40s %9.0f ns\n", label, nanoseconds); };
+
+    row("delivery of a pointer move (lock only):", nanosecondsPerCall(kCalls, [] { deliverMouseEvent(WM_MOUSEMOVE); }));
+    row("CallNextHookEx alone:", nanosecondsPerCall(kCalls, [&] { CallNextHookEx(nullptr, HC_ACTION, WM_MOUSEMOVE, lParam); }));
+    row("GetCursorPos alone:", nanosecondsPerCall(kCalls, [&] { GetCursorPos(&pointer); }));
+    row("hook procedure, pointer move:", nanosecondsPerCall(kCalls, [&] { mouseHookProc(HC_ACTION, WM_MOUSEMOVE, lParam); }));
     recorder.setRecording(true);
-    std::printf("hook procedure, click while recording:   %8.0f ns\n",
-                nanosecondsPerCall(kCalls, [&] { mouseHookProc(HC_ACTION, WM_LBUTTONDOWN, lParam); }));
+    row("hook procedure, click while recording:",
+        nanosecondsPerCall(kCalls, [&] { mouseHookProc(HC_ACTION, WM_LBUTTONDOWN, lParam); }));
     recorder.setRecording(false);
 }
 
@@ -85,7 +91,7 @@ int main()
     }
     const double hooked = injectedWheelTurns(recorder, kTurns, true);
     platform.stopHookThread();
-    std::printf("injected wheel turn, no hook installed:  %8.0f ns\n", unhooked);
-    std::printf("injected wheel turn, through the hooks:  %8.0f ns (hook path %.0f ns per action)\n", hooked,
-                hooked - unhooked);
+    std::printf("%-40s %9.0f ns\n", "injected wheel turn, no hook installed:", unhooked);
+    std::printf("%-40s %9.0f ns (the hook path: %.0f ns per action)\n", "injected wheel turn, through the hooks:",
+                hooked, hooked - unhooked);
 }
