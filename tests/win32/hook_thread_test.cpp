@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <future>
-#include <ostream>
 #include <mutex>
+#include <ostream>
 #include <string>
 #include <vector>
 
