@@ -18,7 +18,7 @@ void deliverKeyEvent(int message, int virtualKey) noexcept
     try {
         std::lock_guard<std::mutex> lock(g_listenerMutex);
         if (g_listener)
-            g_listener->onKeyEvent(message - win::WM_KEYDOWN, virtualKey);
+            g_listener->onKeyEvent(message - win::WmKeyDown, virtualKey);
     } catch (...) {
         // An exception must not unwind into the platform's capture callback; the action is dropped.
     }
@@ -28,7 +28,7 @@ void deliverMouseEvent(int message) noexcept
 {
     try {
         std::lock_guard<std::mutex> lock(g_listenerMutex);
-        if (message != win::WM_MOUSEMOVE && g_listener)
+        if (message != win::WmMouseMove && g_listener)
             g_listener->onMouseEvent(message);
     } catch (...) {
     }

@@ -25,8 +25,8 @@ void Recorder::setRecording(bool on)
 
 void Recorder::onKeyEvent(int, int)
 {
-    auto down = [this](int vk) { return (platform.keyState(vk) & win::KEY_STATE_DOWN) != 0; };
-    if (down(win::VK_CONTROL) && down(win::VK_SHIFT) && down(win::VK_F8))
+    auto down = [this](int vk) { return (platform.keyState(vk) & win::KeyStateDown) != 0; };
+    if (down(win::VkControl) && down(win::VkShift) && down(win::VkF8))
         setRecording(!recording);
 }
 

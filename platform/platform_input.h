@@ -10,39 +10,40 @@ struct ScreenPoint {
 };
 
 // Windows values used at the platform boundary. Every backend takes and reports these unchanged
-// and translates to its own input system internally.
+// and translates to its own input system internally. Named unlike the <windows.h> macros, so both
+// can be included in any order.
 namespace win {
-constexpr int VK_SHIFT = 0x10;
-constexpr int VK_CONTROL = 0x11;
-constexpr int VK_MENU = 0x12;
-constexpr int VK_F7 = 0x76;
-constexpr int VK_F8 = 0x77;
+constexpr int VkShift = 0x10;
+constexpr int VkControl = 0x11;
+constexpr int VkMenu = 0x12;
+constexpr int VkF7 = 0x76;
+constexpr int VkF8 = 0x77;
 
-constexpr std::uint16_t KEY_STATE_DOWN = 0x8000;  // high bit of a key-state answer
+constexpr std::uint16_t KeyStateDown = 0x8000;  // high bit of a key-state answer
 
-constexpr std::uint32_t MOUSEEVENTF_LEFTDOWN = 0x02;
-constexpr std::uint32_t MOUSEEVENTF_LEFTUP = 0x04;
-constexpr std::uint32_t MOUSEEVENTF_RIGHTDOWN = 0x08;
-constexpr std::uint32_t MOUSEEVENTF_RIGHTUP = 0x10;
-constexpr std::uint32_t MOUSEEVENTF_MIDDLEDOWN = 0x20;
-constexpr std::uint32_t MOUSEEVENTF_MIDDLEUP = 0x40;
-constexpr std::uint32_t KEYEVENTF_KEYUP = 0x02;
+constexpr std::uint32_t MouseLeftDown = 0x02;
+constexpr std::uint32_t MouseLeftUp = 0x04;
+constexpr std::uint32_t MouseRightDown = 0x08;
+constexpr std::uint32_t MouseRightUp = 0x10;
+constexpr std::uint32_t MouseMiddleDown = 0x20;
+constexpr std::uint32_t MouseMiddleUp = 0x40;
+constexpr std::uint32_t KeyEventKeyUp = 0x02;
 
-constexpr int WM_KEYDOWN = 0x100;
-constexpr int WM_KEYUP = 0x101;
-constexpr int WM_SYSKEYDOWN = 0x104;
-constexpr int WM_SYSKEYUP = 0x105;
-constexpr int WM_MOUSEMOVE = 0x200;
-constexpr int WM_LBUTTONDOWN = 0x201;
-constexpr int WM_LBUTTONUP = 0x202;
-constexpr int WM_RBUTTONDOWN = 0x204;
-constexpr int WM_RBUTTONUP = 0x205;
-constexpr int WM_MBUTTONDOWN = 0x207;
-constexpr int WM_MBUTTONUP = 0x208;
-constexpr int WM_MOUSEWHEEL = 0x20A;
-constexpr int WM_XBUTTONDOWN = 0x20B;
-constexpr int WM_XBUTTONUP = 0x20C;
-constexpr int WM_MOUSEHWHEEL = 0x20E;
+constexpr int WmKeyDown = 0x100;
+constexpr int WmKeyUp = 0x101;
+constexpr int WmSysKeyDown = 0x104;
+constexpr int WmSysKeyUp = 0x105;
+constexpr int WmMouseMove = 0x200;
+constexpr int WmLButtonDown = 0x201;
+constexpr int WmLButtonUp = 0x202;
+constexpr int WmRButtonDown = 0x204;
+constexpr int WmRButtonUp = 0x205;
+constexpr int WmMButtonDown = 0x207;
+constexpr int WmMButtonUp = 0x208;
+constexpr int WmMouseWheel = 0x20A;
+constexpr int WmXButtonDown = 0x20B;
+constexpr int WmXButtonUp = 0x20C;
+constexpr int WmMouseHWheel = 0x20E;
 }  // namespace win
 
 // The input, timing and diagnostic services that capture, playback and the hot keys need.
@@ -55,7 +56,7 @@ public:
 
     // GetCursorPos: the pointer's screen position; false when it cannot be had.
     virtual bool cursorPos(ScreenPoint& point) = 0;
-    // GetKeyState: a 16-bit state whose high bit (win::KEY_STATE_DOWN) is set while the key is down.
+    // GetKeyState: a 16-bit state whose high bit (win::KeyStateDown) is set while the key is down.
     virtual std::uint16_t keyState(int virtualKey) = 0;
     // SetCursorPos: moves the pointer; false when it could not be moved.
     virtual bool setCursorPos(int x, int y) = 0;

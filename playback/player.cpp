@@ -16,7 +16,7 @@ constexpr milliseconds kWaitBeforeEvent{10};
 constexpr milliseconds kPauseSlice{5};
 
 constexpr std::uint32_t kButtonDownFlags =
-    win::MOUSEEVENTF_LEFTDOWN | win::MOUSEEVENTF_RIGHTDOWN | win::MOUSEEVENTF_MIDDLEDOWN;
+    win::MouseLeftDown | win::MouseRightDown | win::MouseMiddleDown;
 
 // Buttons and keys this pass has pressed and not yet released.
 class HeldInputs {
@@ -31,7 +31,7 @@ public:
     void key(std::uint32_t virtualKey, std::uint32_t flags)
     {
         const auto held = std::find(keys.begin(), keys.end(), virtualKey);
-        if (flags & win::KEYEVENTF_KEYUP) {
+        if (flags & win::KeyEventKeyUp) {
             if (held != keys.end())
                 keys.erase(held);
         } else if (held == keys.end()) {
@@ -41,13 +41,13 @@ public:
 
     void releaseAll(PlatformInput& platform)
     {
-        for (std::uint32_t down : {win::MOUSEEVENTF_LEFTDOWN, win::MOUSEEVENTF_RIGHTDOWN,
-                                   win::MOUSEEVENTF_MIDDLEDOWN}) {
+        for (std::uint32_t down : {win::MouseLeftDown, win::MouseRightDown,
+                                   win::MouseMiddleDown}) {
             if (buttons & down)
                 platform.injectMouseButton(down << 1);
         }
         for (auto key = keys.rbegin(); key != keys.rend(); ++key)
-            platform.injectKey(*key, win::KEYEVENTF_KEYUP);
+            platform.injectKey(*key, win::KeyEventKeyUp);
         buttons = 0;
         keys.clear();
     }

@@ -141,10 +141,10 @@ void QTamblo::setRecording(bool on)
 
 void QTamblo::onKeyEvent(int, int)
 {
-    auto down = [this](int vk) { return (platform.keyState(vk) & win::KEY_STATE_DOWN) != 0; };
-    if (down(win::VK_F7)) {
+    auto down = [this](int vk) { return (platform.keyState(vk) & win::KeyStateDown) != 0; };
+    if (down(win::VkF7)) {
         postToWindow(WM_RECORD_TOGGLE, recording ? 0 : 1);
-    } else if (down(win::VK_F8)) {
+    } else if (down(win::VkF8)) {
         // Clear only while a playback runs (or after one): then F8 stops it, or re-arms.
         if (!player.stopRequested)
             player.stopRequested = true;

@@ -11,7 +11,6 @@
 #include "capture/input_listener.h"
 #include "capture/recorder.h"
 #include "platform/win32/win32_platform.h"
-// <windows.h> defines macros named like the constants of platform_input.h: it comes last.
 #include "platform/win32/hook_procedures.h"
 
 namespace {

@@ -41,7 +41,7 @@ bool FakePlatform::cursorPos(ScreenPoint& point)
 
 std::uint16_t FakePlatform::keyState(int virtualKey)
 {
-    return keysDown.count(virtualKey) ? win::KEY_STATE_DOWN : 0;
+    return keysDown.count(virtualKey) ? win::KeyStateDown : 0;
 }
 
 bool FakePlatform::setCursorPos(int x, int y)

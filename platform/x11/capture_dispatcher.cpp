@@ -17,15 +17,15 @@ struct ButtonMessages {
 };
 
 constexpr ButtonMessages kButtons[] = {
-    {1, win::WM_LBUTTONDOWN, win::WM_LBUTTONUP, 0x01},
-    {2, win::WM_MBUTTONDOWN, win::WM_MBUTTONUP, 0x04},
-    {3, win::WM_RBUTTONDOWN, win::WM_RBUTTONUP, 0x02},
-    {4, win::WM_MOUSEWHEEL, 0, 0},
-    {5, win::WM_MOUSEWHEEL, 0, 0},
-    {6, win::WM_MOUSEHWHEEL, 0, 0},
-    {7, win::WM_MOUSEHWHEEL, 0, 0},
-    {8, win::WM_XBUTTONDOWN, win::WM_XBUTTONUP, 0x05},
-    {9, win::WM_XBUTTONDOWN, win::WM_XBUTTONUP, 0x06},
+    {1, win::WmLButtonDown, win::WmLButtonUp, 0x01},
+    {2, win::WmMButtonDown, win::WmMButtonUp, 0x04},
+    {3, win::WmRButtonDown, win::WmRButtonUp, 0x02},
+    {4, win::WmMouseWheel, 0, 0},
+    {5, win::WmMouseWheel, 0, 0},
+    {6, win::WmMouseHWheel, 0, 0},
+    {7, win::WmMouseHWheel, 0, 0},
+    {8, win::WmXButtonDown, win::WmXButtonUp, 0x05},
+    {9, win::WmXButtonDown, win::WmXButtonUp, 0x06},
 };
 
 constexpr int kVkF10 = 0x79;
@@ -44,7 +44,7 @@ public:
 bool isSideOf(int virtualKey, int generic)
 {
     // The sided codes come in pairs from 0xA0: Shift, Control, Alt.
-    return virtualKey >= 0xA0 && virtualKey <= 0xA5 && (virtualKey - 0xA0) / 2 == generic - win::VK_SHIFT;
+    return virtualKey >= 0xA0 && virtualKey <= 0xA5 && (virtualKey - 0xA0) / 2 == generic - win::VkShift;
 }
 
 }  // namespace
@@ -58,7 +58,7 @@ void CaptureDispatcher::dispatch(const CoreInputEvent& event, const Keymap& keym
 {
     switch (event.type) {
     case MotionNotify:
-        deliverMouseEvent(win::WM_MOUSEMOVE);
+        deliverMouseEvent(win::WmMouseMove);
         break;
     case ButtonPress:
     case ButtonRelease:
@@ -103,9 +103,9 @@ void CaptureDispatcher::dispatchKey(const CoreInputEvent& event, const Keymap& k
     // Windows' system-key rule: Alt held without Control, or F10. A modifier counts as held
     // during its own transition, so Alt alone goes down and up as a system key.
     const auto held = [&](int generic) { return keys.isDown(generic) || isSideOf(virtualKey, generic); };
-    const bool systemKey = (held(win::VK_MENU) && !held(win::VK_CONTROL)) || virtualKey == kVkF10;
-    const int message = systemKey ? (press ? win::WM_SYSKEYDOWN : win::WM_SYSKEYUP)
-                                  : (press ? win::WM_KEYDOWN : win::WM_KEYUP);
+    const bool systemKey = (held(win::VkMenu) && !held(win::VkControl)) || virtualKey == kVkF10;
+    const int message = systemKey ? (press ? win::WmSysKeyDown : win::WmSysKeyUp)
+                                  : (press ? win::WmKeyDown : win::WmKeyUp);
     DeliveryScope scope(event);
     deliverKeyEvent(message, virtualKey);
 }

@@ -24,11 +24,11 @@ void KeyStateTable::set(int virtualKey, bool isDown)
 bool KeyStateTable::isDown(int virtualKey) const
 {
     switch (virtualKey) {
-    case win::VK_SHIFT:
+    case win::VkShift:
         return isDown(kVkLeftShift) || isDown(kVkLeftShift + 1);
-    case win::VK_CONTROL:
+    case win::VkControl:
         return isDown(kVkLeftControl) || isDown(kVkLeftControl + 1);
-    case win::VK_MENU:
+    case win::VkMenu:
         return isDown(kVkLeftMenu) || isDown(kVkLeftMenu + 1);
     default:
         return inTable(virtualKey) && down[static_cast<std::size_t>(virtualKey)].load(std::memory_order_relaxed);
@@ -37,7 +37,7 @@ bool KeyStateTable::isDown(int virtualKey) const
 
 std::uint16_t KeyStateTable::state(int virtualKey) const
 {
-    return isDown(virtualKey) ? win::KEY_STATE_DOWN : 0;
+    return isDown(virtualKey) ? win::KeyStateDown : 0;
 }
 
 void KeyStateTable::clear()

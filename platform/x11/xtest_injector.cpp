@@ -16,9 +16,9 @@ struct ButtonFlag {
 };
 
 constexpr ButtonFlag kButtonFlags[] = {
-    {win::MOUSEEVENTF_LEFTDOWN, 1, true},   {win::MOUSEEVENTF_LEFTUP, 1, false},
-    {win::MOUSEEVENTF_RIGHTDOWN, 3, true},  {win::MOUSEEVENTF_RIGHTUP, 3, false},
-    {win::MOUSEEVENTF_MIDDLEDOWN, 2, true}, {win::MOUSEEVENTF_MIDDLEUP, 2, false},
+    {win::MouseLeftDown, 1, true},   {win::MouseLeftUp, 1, false},
+    {win::MouseRightDown, 3, true},  {win::MouseRightUp, 3, false},
+    {win::MouseMiddleDown, 2, true}, {win::MouseMiddleUp, 2, false},
 };
 
 void reportUntypable(int virtualKey, const char* why)
@@ -102,7 +102,7 @@ void XTestInjector::pressKey(std::uint32_t virtualKey, std::uint32_t flags)
         return;
     followKeymapChanges();
     const int key = static_cast<int>(virtualKey & 0xFFFF);
-    const bool press = (flags & win::KEYEVENTF_KEYUP) == 0;
+    const bool press = (flags & win::KeyEventKeyUp) == 0;
     const KeyCode keycode = keycodeFor(key, press);
     if (keycode == 0)
         return;

@@ -18,7 +18,7 @@ void keyAction(FakePlatform& platform, std::initializer_list<int> held, int vk)
 {
     for (int key : held)
         platform.pressKey(key);
-    deliverKeyEvent(win::WM_KEYDOWN, vk);
+    deliverKeyEvent(win::WmKeyDown, vk);
     for (int key : held)
         platform.releaseKey(key);
 }
@@ -33,14 +33,14 @@ TEST(HotKeysBeforeShown, DoNothing)
     FakePlatform platform;
     QTamblo window(platform);
     ModalDriver driver;
-    keyAction(platform, {win::VK_F7}, win::VK_F7);
-    keyAction(platform, {win::VK_F8}, win::VK_F8);
+    keyAction(platform, {win::VkF7}, win::VkF7);
+    keyAction(platform, {win::VkF8}, win::VkF8);
     settle();
     EXPECT_FALSE(window.isRecording());
     EXPECT_TRUE(driver.unexpected.isEmpty());
 
     window.show();
-    keyAction(platform, {win::VK_F7}, win::VK_F7);
+    keyAction(platform, {win::VkF7}, win::VkF7);
     EXPECT_TRUE(waitFor([&] { return window.isRecording(); }));
 }
 
@@ -54,9 +54,9 @@ TEST_F(HotKeyTest, F7TogglesRecordingWhicheverKeyIsReportedWhileItIsDown)
         int reported;
     };
     const Case cases[] = {
-        {"F7 itself", {win::VK_F7}, win::VK_F7},
-        {"another key while F7 is held", {win::VK_F7}, 'A'},
-        {"F7 and F8 together", {win::VK_F7, win::VK_F8}, win::VK_F8},
+        {"F7 itself", {win::VkF7}, win::VkF7},
+        {"another key while F7 is held", {win::VkF7}, 'A'},
+        {"F7 and F8 together", {win::VkF7, win::VkF8}, win::VkF8},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -75,7 +75,7 @@ TEST_F(HotKeyTest, ControlShiftF8IsJustF8)
 {
     FileDialogSeen open;
     driver.then(cancelFileDialog(&open));
-    keyAction(platform, {win::VK_CONTROL, win::VK_SHIFT, win::VK_F8}, win::VK_F8);
+    keyAction(platform, {win::VkControl, win::VkShift, win::VkF8}, win::VkF8);
     EXPECT_TRUE(waitFor([&] { return open.shown; }));
     EXPECT_EQ(open.caption, QStringLiteral("选择需要播放的脚本"));
     EXPECT_FALSE(window.isRecording());

@@ -16,9 +16,9 @@ const QByteArray kOneClick = "LBUTTONDOWN:100:200\nLBUTTONUP:100:200\n";
 
 void pressF8(FakePlatform& platform)
 {
-    platform.pressKey(win::VK_F8);
-    deliverKeyEvent(win::WM_KEYDOWN, win::VK_F8);
-    platform.releaseKey(win::VK_F8);
+    platform.pressKey(win::VkF8);
+    deliverKeyEvent(win::WmKeyDown, win::VkF8);
+    platform.releaseKey(win::VkF8);
 }
 
 int countKind(const std::vector<InputEvent>& events, EventKind kind)
@@ -40,10 +40,10 @@ TEST_F(RecordingTest, ButtonStartsAndStopsThenSavesTheCapture)
     EXPECT_EQ(recordButton()->text(), QStringLiteral("停止"));
     EXPECT_TRUE(window.isRecording());
     platform.setPointer(10, 20);
-    deliverMouseEvent(win::WM_LBUTTONDOWN);
+    deliverMouseEvent(win::WmLButtonDown);
     platform.setPointer(30, 40);
-    deliverMouseEvent(win::WM_LBUTTONUP);
-    deliverMouseEvent(win::WM_RBUTTONDOWN);
+    deliverMouseEvent(win::WmLButtonUp);
+    deliverMouseEvent(win::WmRButtonDown);
 
     QTest::mouseClick(recordButton(), Qt::LeftButton);
     EXPECT_EQ(recordButton()->text(), QStringLiteral("录制"));
@@ -60,7 +60,7 @@ TEST_F(RecordingTest, ButtonStartsAndStopsThenSavesTheCapture)
 
 TEST_F(RecordingTest, MouseActionsOutsideARecordingAreNotKept)
 {
-    deliverMouseEvent(win::WM_LBUTTONDOWN);
+    deliverMouseEvent(win::WmLButtonDown);
     EXPECT_TRUE(window.copyEvents().empty());
 }
 
@@ -92,7 +92,7 @@ TEST_F(RecordingTest, SamplesThePointerEveryTenthTick)
 TEST_F(RecordingTest, StartingAgainWhileRecordingEmptiesTheCapture)
 {
     window.setRecording(true);
-    deliverMouseEvent(win::WM_LBUTTONDOWN);
+    deliverMouseEvent(win::WmLButtonDown);
     window.setRecording(true);
     EXPECT_TRUE(window.copyEvents().empty());
     EXPECT_TRUE(window.isRecording());
@@ -144,17 +144,17 @@ TEST_F(RecordingTest, ARecordingStartedWhileTheSaveDialogIsOpenDoesNotReplaceThe
     BoxSeen saved;
     window.setRecording(true);
     platform.setPointer(1, 2);
-    deliverMouseEvent(win::WM_LBUTTONDOWN);
+    deliverMouseEvent(win::WmLButtonDown);
 
     driver
         .then([&](QWidget* dialog) {
             // F7 while the dialog is open starts a new recording, which captures another click.
-            platform.pressKey(win::VK_F7);
-            deliverKeyEvent(win::WM_KEYDOWN, win::VK_F7);
-            platform.releaseKey(win::VK_F7);
+            platform.pressKey(win::VkF7);
+            deliverKeyEvent(win::WmKeyDown, win::VkF7);
+            platform.releaseKey(win::VkF7);
             EXPECT_TRUE(waitFor([&] { return window.isRecording(); }));
             platform.setPointer(7, 8);
-            deliverMouseEvent(win::WM_RBUTTONDOWN);
+            deliverMouseEvent(win::WmRButtonDown);
             chooseFile(path)(dialog);
         })
         .then(answerBox(QMessageBox::Ok, &saved));
@@ -176,7 +176,7 @@ TEST_F(RecordingTest, ChineseFileNamesAreKept)
     const QString path = scratchFile(QStringLiteral("录制脚本-一.tbcode"));
     driver.then(chooseFile(path)).then(answerBox(QMessageBox::Ok));
     window.setRecording(true);
-    deliverMouseEvent(win::WM_MBUTTONDOWN);
+    deliverMouseEvent(win::WmMButtonDown);
     window.setRecording(false);
     QTextCodec::setCodecForLocale(localeCodec);
     // Checked through the UTF-8 bytes, not through Qt's locale-dependent file names.

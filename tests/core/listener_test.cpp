@@ -45,20 +45,20 @@ TEST(ListenerDelivery, PassesWindowsValuesUnderTheLockAndSkipsPointerMoves)
     SpyRecorder spy(platform);
     spy.attachCodec(nullptr);
 
-    deliverKeyEvent(win::WM_KEYDOWN, 0x41);
+    deliverKeyEvent(win::WmKeyDown, 0x41);
     EXPECT_TRUE(spy.lockedDuringCall);
-    deliverKeyEvent(win::WM_SYSKEYUP, 0x79);
-    deliverMouseEvent(win::WM_MOUSEMOVE);
-    deliverMouseEvent(win::WM_LBUTTONDOWN);
-    deliverMouseEvent(win::WM_MOUSEWHEEL);
+    deliverKeyEvent(win::WmSysKeyUp, 0x79);
+    deliverMouseEvent(win::WmMouseMove);
+    deliverMouseEvent(win::WmLButtonDown);
+    deliverMouseEvent(win::WmMouseWheel);
     EXPECT_EQ(spy.calls, (std::vector<std::string>{"key 0 65", "key 5 121", "mouse 513", "mouse 522"}));
 
     spy.throwNext = true;
-    deliverKeyEvent(win::WM_KEYUP, 0x41);  // must not propagate
+    deliverKeyEvent(win::WmKeyUp, 0x41);  // must not propagate
     EXPECT_FALSE(listenerMutexHeldElsewhere());
 
     withdrawListener(&spy);
-    deliverMouseEvent(win::WM_LBUTTONUP);
+    deliverMouseEvent(win::WmLButtonUp);
     EXPECT_EQ(spy.calls.size(), 5u);
 }
 

@@ -70,11 +70,11 @@ TEST_F(RecorderTest, SetRecordingOnEmptiesTheListAndOffKeepsIt)
 
 TEST_F(RecorderTest, DefaultKeyHandlerTogglesOnlyWithControlShiftAndF8Held)
 {
-    platform.pressKey(win::VK_CONTROL);
-    platform.pressKey(win::VK_SHIFT);
+    platform.pressKey(win::VkControl);
+    platform.pressKey(win::VkShift);
     recorder.onKeyEvent(0, 0x41);
     EXPECT_FALSE(recorder.isRecording());
-    platform.pressKey(win::VK_F8);
+    platform.pressKey(win::VkF8);
     recorder.onKeyEvent(0, 0x41);
     EXPECT_TRUE(recorder.isRecording());
     recorder.onKeyEvent(1, 0x77);

@@ -9,7 +9,6 @@
 
 #include "platform/file_replace.h"
 #include "tests/core/temp_dir.h"
-// <windows.h> defines macros named like the constants of platform_input.h: it comes last.
 #include <windows.h>
 
 namespace {

@@ -9,7 +9,6 @@
 #include "capture/input_listener.h"
 #include "platform/win32/win32_platform.h"
 #include "tests/win32/call_log.h"
-// <windows.h> defines macros named like the constants of platform_input.h: it comes last.
 #include "platform/win32/hook_procedures.h"
 
 namespace {

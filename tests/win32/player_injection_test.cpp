@@ -35,7 +35,7 @@ TEST(PlayerOnWindows, InjectedButtonsAndKeysArriveWhereTheScriptPutsThem)
                                     "KEYUP:310:260:65", "MBUTTONDOWN:5:6", "MBUTTONUNUP:7:8",
                                     "LOGMOUSEPOS:400:300"})));
     // Once the hooks report this F24 release, they have reported everything the pass injected.
-    platform.injectKey(0x87, win::KEYEVENTF_KEYUP);
+    platform.injectKey(0x87, win::KeyEventKeyUp);
     ASSERT_TRUE(log.waitForLine("key 1 0x87 at 400,300")) << testing::PrintToString(log.lines());
 
     EXPECT_EQ(log.lines(), (std::vector<std::string>{

@@ -60,8 +60,8 @@ protected:
         for (const Stroke& stroke : tap(XK_Pause))
             input->key(stroke.first, stroke.second);
         input->sync();
-        std::vector<ListenerCall> calls = listener->takeUntil(key(win::WM_KEYUP, kVkPause));
-        EXPECT_FALSE(calls.empty() || !(calls.back() == key(win::WM_KEYDOWN, kVkPause))) << "marker lost";
+        std::vector<ListenerCall> calls = listener->takeUntil(key(win::WmKeyUp, kVkPause));
+        EXPECT_FALSE(calls.empty() || !(calls.back() == key(win::WmKeyDown, kVkPause))) << "marker lost";
         if (!calls.empty())
             calls.pop_back();
         return calls;
@@ -82,36 +82,36 @@ protected:
 
 TEST_F(X11CaptureTest, KeysArriveAsWindowsKeyMessagesWithVirtualKeys)
 {
-    using win::WM_KEYDOWN;
-    using win::WM_KEYUP;
-    using win::WM_SYSKEYDOWN;
-    using win::WM_SYSKEYUP;
+    using win::WmKeyDown;
+    using win::WmKeyUp;
+    using win::WmSysKeyDown;
+    using win::WmSysKeyUp;
     const struct {
         const char* name;
         std::vector<Stroke> strokes;
         std::vector<ListenerCall> expected;
     } cases[] = {
-        {"A", tap(XK_a), {key(WM_KEYDOWN, 0x41), key(WM_KEYUP, 0x41)}},
-        {"F7", tap(XK_F7), {key(WM_KEYDOWN, 0x76), key(WM_KEYUP, 0x76)}},
-        {"F10 is a system key", tap(XK_F10), {key(WM_SYSKEYDOWN, 0x79), key(WM_SYSKEYUP, 0x79)}},
+        {"A", tap(XK_a), {key(WmKeyDown, 0x41), key(WmKeyUp, 0x41)}},
+        {"F7", tap(XK_F7), {key(WmKeyDown, 0x76), key(WmKeyUp, 0x76)}},
+        {"F10 is a system key", tap(XK_F10), {key(WmSysKeyDown, 0x79), key(WmSysKeyUp, 0x79)}},
         {"Alt+A",
          {{XK_Alt_L, true}, {XK_a, true}, {XK_a, false}, {XK_Alt_L, false}},
-         {key(WM_SYSKEYDOWN, 0xA4), key(WM_SYSKEYDOWN, 0x41), key(WM_SYSKEYUP, 0x41), key(WM_SYSKEYUP, 0xA4)}},
+         {key(WmSysKeyDown, 0xA4), key(WmSysKeyDown, 0x41), key(WmSysKeyUp, 0x41), key(WmSysKeyUp, 0xA4)}},
         {"Ctrl+Alt+A is not a system key",
          {{XK_Control_L, true}, {XK_Alt_L, true}, {XK_a, true}, {XK_a, false}, {XK_Alt_L, false}, {XK_Control_L, false}},
-         {key(WM_KEYDOWN, 0xA2), key(WM_KEYDOWN, 0xA4), key(WM_KEYDOWN, 0x41), key(WM_KEYUP, 0x41),
-          key(WM_KEYUP, 0xA4), key(WM_KEYUP, 0xA2)}},
+         {key(WmKeyDown, 0xA2), key(WmKeyDown, 0xA4), key(WmKeyDown, 0x41), key(WmKeyUp, 0x41),
+          key(WmKeyUp, 0xA4), key(WmKeyUp, 0xA2)}},
         {"sided modifiers",
          {{XK_Shift_R, true}, {XK_Control_R, true}, {XK_Control_R, false}, {XK_Shift_R, false}},
-         {key(WM_KEYDOWN, 0xA1), key(WM_KEYDOWN, 0xA3), key(WM_KEYUP, 0xA3), key(WM_KEYUP, 0xA1)}},
+         {key(WmKeyDown, 0xA1), key(WmKeyDown, 0xA3), key(WmKeyUp, 0xA3), key(WmKeyUp, 0xA1)}},
         {"named keys",
          {{XK_Return, true}, {XK_Escape, true}, {XK_Super_L, true}, {XK_Page_Down, true}, {XK_KP_Divide, true},
           {XK_F12, true}},
-         {key(WM_KEYDOWN, 0x0D), key(WM_KEYDOWN, 0x1B), key(WM_KEYDOWN, 0x5B), key(WM_KEYDOWN, 0x22),
-          key(WM_KEYDOWN, 0x6F), key(WM_KEYDOWN, 0x7B)}},
+         {key(WmKeyDown, 0x0D), key(WmKeyDown, 0x1B), key(WmKeyDown, 0x5B), key(WmKeyDown, 0x22),
+          key(WmKeyDown, 0x6F), key(WmKeyDown, 0x7B)}},
         {"punctuation",
          {{XK_semicolon, true}, {XK_bracketleft, true}, {XK_apostrophe, true}, {XK_grave, true}},
-         {key(WM_KEYDOWN, 0xBA), key(WM_KEYDOWN, 0xDB), key(WM_KEYDOWN, 0xDE), key(WM_KEYDOWN, 0xC0)}},
+         {key(WmKeyDown, 0xBA), key(WmKeyDown, 0xDB), key(WmKeyDown, 0xDE), key(WmKeyDown, 0xC0)}},
     };
     for (const auto& testCase : cases) {
         SCOPED_TRACE(testCase.name);
@@ -131,15 +131,15 @@ TEST_F(X11CaptureTest, ButtonsArriveAsWindowsMouseMessagesAndMotionAsNothing)
         unsigned button;
         std::vector<ListenerCall> expected;
     } cases[] = {
-        {1, {mouse(WM_LBUTTONDOWN), mouse(WM_LBUTTONUP)}},
-        {3, {mouse(WM_RBUTTONDOWN), mouse(WM_RBUTTONUP)}},
-        {2, {mouse(WM_MBUTTONDOWN), mouse(WM_MBUTTONUP)}},
-        {4, {mouse(WM_MOUSEWHEEL)}},
-        {5, {mouse(WM_MOUSEWHEEL)}},
-        {6, {mouse(WM_MOUSEHWHEEL)}},
-        {7, {mouse(WM_MOUSEHWHEEL)}},
-        {8, {mouse(WM_XBUTTONDOWN), mouse(WM_XBUTTONUP)}},
-        {9, {mouse(WM_XBUTTONDOWN), mouse(WM_XBUTTONUP)}},
+        {1, {mouse(WmLButtonDown), mouse(WmLButtonUp)}},
+        {3, {mouse(WmRButtonDown), mouse(WmRButtonUp)}},
+        {2, {mouse(WmMButtonDown), mouse(WmMButtonUp)}},
+        {4, {mouse(WmMouseWheel)}},
+        {5, {mouse(WmMouseWheel)}},
+        {6, {mouse(WmMouseHWheel)}},
+        {7, {mouse(WmMouseHWheel)}},
+        {8, {mouse(WmXButtonDown), mouse(WmXButtonUp)}},
+        {9, {mouse(WmXButtonDown), mouse(WmXButtonUp)}},
     };
     for (const auto& testCase : cases) {
         SCOPED_TRACE("button " + std::to_string(testCase.button));
@@ -166,7 +166,7 @@ TEST_F(X11CaptureTest, ClickPositionIsWhereTheButtonWentDownEvenIfThePointerMove
         input->button(1, false);
         input->move(700, 700);
     });
-    ASSERT_EQ(calls, (std::vector<ListenerCall>{mouse(win::WM_LBUTTONDOWN), mouse(win::WM_LBUTTONUP)}));
+    ASSERT_EQ(calls, (std::vector<ListenerCall>{mouse(win::WmLButtonDown), mouse(win::WmLButtonUp)}));
     EXPECT_EQ(calls[0].position.x, 100);
     EXPECT_EQ(calls[0].position.y, 200);
     EXPECT_EQ(calls[1].position.x, 500);
@@ -187,15 +187,15 @@ TEST_F(X11CaptureTest, KeyStateIsUpdatedBeforeTheListenerHearsOfTheKey)
     EXPECT_FALSE(calls[1].keyDown);
 
     typed({{XK_Shift_R, true}, {XK_Control_L, true}});
-    EXPECT_TRUE(platform->keyState(0xA1) & win::KEY_STATE_DOWN);
-    EXPECT_FALSE(platform->keyState(0xA0) & win::KEY_STATE_DOWN);
-    EXPECT_TRUE(platform->keyState(win::VK_SHIFT) & win::KEY_STATE_DOWN);
-    EXPECT_TRUE(platform->keyState(win::VK_CONTROL) & win::KEY_STATE_DOWN);
-    EXPECT_FALSE(platform->keyState(win::VK_MENU) & win::KEY_STATE_DOWN);
+    EXPECT_TRUE(platform->keyState(0xA1) & win::KeyStateDown);
+    EXPECT_FALSE(platform->keyState(0xA0) & win::KeyStateDown);
+    EXPECT_TRUE(platform->keyState(win::VkShift) & win::KeyStateDown);
+    EXPECT_TRUE(platform->keyState(win::VkControl) & win::KeyStateDown);
+    EXPECT_FALSE(platform->keyState(win::VkMenu) & win::KeyStateDown);
 
     typed({{XK_Shift_R, false}, {XK_Control_L, false}});
-    EXPECT_EQ(platform->keyState(win::VK_SHIFT), 0);
-    EXPECT_EQ(platform->keyState(win::VK_CONTROL), 0);
+    EXPECT_EQ(platform->keyState(win::VkShift), 0);
+    EXPECT_EQ(platform->keyState(win::VkControl), 0);
 }
 
 TEST_F(X11CaptureTest, InputInjectedByThisProcessIsCapturedLikeAnyOther)
@@ -205,15 +205,15 @@ TEST_F(X11CaptureTest, InputInjectedByThisProcessIsCapturedLikeAnyOther)
     ASSERT_EQ(input->keycodesTyping(XK_F13), 0);
     const auto calls = captured([&] {
         platform->setCursorPos(40, 50);
-        platform->injectMouseButton(win::MOUSEEVENTF_RIGHTDOWN | win::MOUSEEVENTF_RIGHTUP);
+        platform->injectMouseButton(win::MouseRightDown | win::MouseRightUp);
         platform->injectKey(0x41, 0);
-        platform->injectKey(0x41, win::KEYEVENTF_KEYUP);
+        platform->injectKey(0x41, win::KeyEventKeyUp);
         platform->injectKey(kVkF13, 0);
-        platform->injectKey(kVkF13, win::KEYEVENTF_KEYUP);
+        platform->injectKey(kVkF13, win::KeyEventKeyUp);
     });
-    EXPECT_EQ(calls, (std::vector<ListenerCall>{mouse(win::WM_RBUTTONDOWN), mouse(win::WM_RBUTTONUP),
-                                                key(win::WM_KEYDOWN, 0x41), key(win::WM_KEYUP, 0x41),
-                                                key(win::WM_KEYDOWN, kVkF13), key(win::WM_KEYUP, kVkF13)}));
+    EXPECT_EQ(calls, (std::vector<ListenerCall>{mouse(win::WmRButtonDown), mouse(win::WmRButtonUp),
+                                                key(win::WmKeyDown, 0x41), key(win::WmKeyUp, 0x41),
+                                                key(win::WmKeyDown, kVkF13), key(win::WmKeyUp, kVkF13)}));
     ASSERT_FALSE(calls.empty());
     EXPECT_EQ(calls[0].position.x, 40);
     EXPECT_EQ(calls[0].position.y, 50);
@@ -237,7 +237,7 @@ TEST_F(X11CaptureTest, StopEndsCaptureAtOnceAndStartResumesIt)
         input->button(1, true);
         input->button(1, false);
     });
-    EXPECT_EQ(calls, (std::vector<ListenerCall>{mouse(win::WM_LBUTTONDOWN), mouse(win::WM_LBUTTONUP)}));
+    EXPECT_EQ(calls, (std::vector<ListenerCall>{mouse(win::WmLButtonDown), mouse(win::WmLButtonUp)}));
 }
 
 TEST(X11CaptureStart, FailsWithAReasonTheUserCanActOn)

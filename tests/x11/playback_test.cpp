@@ -89,9 +89,9 @@ TEST_F(X11PlaybackTest, InjectionReachesTheServerBeforeTheCallReturns)
         EXPECT_EQ(asked.x, target.x);
         EXPECT_EQ(asked.y, target.y);
     }
-    platform->injectMouseButton(win::MOUSEEVENTF_MIDDLEDOWN);
+    platform->injectMouseButton(win::MouseMiddleDown);
     EXPECT_TRUE(input->pointerMask() & Button2Mask);
-    platform->injectMouseButton(win::MOUSEEVENTF_MIDDLEUP);
+    platform->injectMouseButton(win::MouseMiddleUp);
     EXPECT_FALSE(input->pointerMask() & Button2Mask);
 }
 

@@ -111,9 +111,9 @@ ListenerLog::ListenerLog(PlatformInput& platform) : Recorder(platform)
 void ListenerLog::onKeyEvent(int msgCode, int vk)
 {
     ListenerCall call;
-    call.message = msgCode + win::WM_KEYDOWN;
+    call.message = msgCode + win::WmKeyDown;
     call.virtualKey = vk;
-    call.keyDown = (platform.keyState(vk) & win::KEY_STATE_DOWN) != 0;
+    call.keyDown = (platform.keyState(vk) & win::KeyStateDown) != 0;
     add(call);
 }
 
