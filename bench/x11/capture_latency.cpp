@@ -17,6 +17,7 @@
 #include "bench_stats.h"
 #include "capture/recorder.h"
 #include "platform/system_platform.h"
+#include "tests/x11/screen_window.h"
 
 namespace {
 
@@ -56,16 +57,7 @@ class ClickReceiver {
 public:
     ClickReceiver() : display(XOpenDisplay(nullptr))
     {
-        const int screen = DefaultScreen(display);
-        XSetWindowAttributes attributes{};
-        attributes.override_redirect = True;
-        attributes.event_mask = ButtonPressMask | ButtonReleaseMask;
-        window = XCreateWindow(display, RootWindow(display, screen), 0, 0,
-                               static_cast<unsigned>(DisplayWidth(display, screen)),
-                               static_cast<unsigned>(DisplayHeight(display, screen)), 0, CopyFromParent,
-                               InputOnly, CopyFromParent, CWOverrideRedirect | CWEventMask, &attributes);
-        XMapRaised(display, window);
-        XSync(display, False);
+        window = createScreenWindow(display, ButtonPressMask | ButtonReleaseMask);
         reader = std::thread([this] { read(); });
     }
     ~ClickReceiver()

@@ -16,6 +16,7 @@
 #include "bench_stats.h"
 #include "platform/system_platform.h"
 #include "playback/player.h"
+#include "tests/x11/screen_window.h"
 
 namespace {
 
@@ -29,19 +30,7 @@ class MotionObserver {
 public:
     MotionObserver() : display(XOpenDisplay(nullptr))
     {
-        const int screen = DefaultScreen(display);
-        XSetWindowAttributes attributes{};
-        attributes.override_redirect = True;
-        attributes.event_mask = PointerMotionMask | StructureNotifyMask;
-        window = XCreateWindow(display, RootWindow(display, screen), 0, 0,
-                               static_cast<unsigned>(DisplayWidth(display, screen)),
-                               static_cast<unsigned>(DisplayHeight(display, screen)), 0, CopyFromParent,
-                               InputOutput, CopyFromParent, CWOverrideRedirect | CWEventMask, &attributes);
-        XMapRaised(display, window);
-        XEvent event;
-        do
-            XNextEvent(display, &event);
-        while (event.type != MapNotify);
+        window = createScreenWindow(display, PointerMotionMask);
         reader = std::thread([this] { read(); });
     }
 

@@ -1,4 +1,5 @@
 #include "x11_test_support.h"
+#include "tests/x11/screen_window.h"
 
 #include <X11/extensions/XTest.h>
 
@@ -153,19 +154,7 @@ std::vector<ListenerCall> ListenerLog::calls()
 
 ObserverWindow::ObserverWindow() : display(openDisplay(nullptr))
 {
-    const int screen = DefaultScreen(display);
-    XSetWindowAttributes attributes{};
-    attributes.override_redirect = True;
-    attributes.event_mask = ButtonPressMask | ButtonReleaseMask | KeyPressMask | KeyReleaseMask | StructureNotifyMask;
-    window = XCreateWindow(display, RootWindow(display, screen), 0, 0,
-                           static_cast<unsigned>(DisplayWidth(display, screen)),
-                           static_cast<unsigned>(DisplayHeight(display, screen)), 0, CopyFromParent,
-                           InputOutput, CopyFromParent, CWOverrideRedirect | CWEventMask, &attributes);
-    XMapRaised(display, window);
-    XEvent event;
-    do
-        XNextEvent(display, &event);
-    while (event.type != MapNotify);
+    window = createScreenWindow(display, ButtonPressMask | ButtonReleaseMask | KeyPressMask | KeyReleaseMask);
     XSetInputFocus(display, window, RevertToParent, CurrentTime);
     XSync(display, True);
 }
