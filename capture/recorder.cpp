@@ -1,6 +1,7 @@
 #include "capture/recorder.h"
 
 #include <algorithm>
+#include <chrono>
 #include <mutex>
 #include <thread>
 
@@ -70,13 +71,15 @@ std::vector<InputEvent> Recorder::copyEvents() const
     // already in the list never change: copy them in chunks, into a buffer sized and touched
     // outside the lock, so the capture thread never waits for more than one chunk.
     constexpr std::size_t kChunk = 32768;
+    // A pause between chunks long enough for a capture thread woken by the unlock to get the lock.
+    constexpr std::chrono::microseconds kHandOver{50};
     std::size_t size;
     {
         std::lock_guard<std::mutex> lock(g_listenerMutex);
         size = events.size();
     }
     std::vector<InputEvent> copy(size + size / 8 + 64);
-    for (std::size_t copied = 0;; std::this_thread::yield()) {
+    for (std::size_t copied = 0;; std::this_thread::sleep_for(kHandOver)) {
         std::lock_guard<std::mutex> lock(g_listenerMutex);
         const std::size_t total = events.size();
         if (total > copy.size())
