@@ -1,7 +1,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
+#include <mutex>
+#include <thread>
 #include <fstream>
 #include <sstream>
 
@@ -79,6 +82,31 @@ TEST_F(RecorderTest, DefaultKeyHandlerTogglesOnlyWithControlShiftAndF8Held)
     EXPECT_TRUE(recorder.isRecording());
     recorder.onKeyEvent(1, 0x77);
     EXPECT_FALSE(recorder.isRecording());
+}
+
+TEST_F(RecorderTest, CopyOfALongCaptureIsAPrefixOfTheListWhileTheCaptureThreadAppends)
+{
+    recorder.setRecording(true);
+    for (int i = 0; i < 100000; ++i) {
+        platform.setPointer(i % 65536, i / 65536);
+        recorder.addEvent(0, toByte(EventKind::MousePos), i);
+    }
+    std::atomic<bool> copying{true};
+    std::thread captureThread([&] {
+        for (int i = 100000; copying; ++i) {
+            std::lock_guard<std::mutex> lock(g_listenerMutex);
+            recorder.addEvent(0, toByte(EventKind::MousePos), i);
+        }
+    });
+    const auto copy = recorder.copyEvents();
+    copying = false;
+    captureThread.join();
+
+    ASSERT_GE(copy.size(), 100000u);
+    const auto all = recorder.copyEvents();
+    ASSERT_GE(all.size(), copy.size());
+    for (std::size_t i = 0; i < copy.size(); ++i)
+        ASSERT_EQ(copy[i].value, static_cast<int>(i)) << i;
 }
 
 TEST_F(RecorderTest, AttachCodecRegistersAndDestructionWithdraws)
