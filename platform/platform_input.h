@@ -66,7 +66,7 @@ public:
     virtual void injectKey(std::uint32_t virtualKey, std::uint32_t flags) = 0;
 
     // Monotonic time and an absolute-deadline sleep (the platform's Sleep).
-    virtual Clock::time_point now() = 0;
+    virtual Clock::time_point now() { return Clock::now(); }
     virtual void sleepUntil(Clock::time_point deadline) = 0;
     // Asks for the finest timer the platform offers while a playback runs; calls nest.
     virtual void beginPreciseTiming() {}

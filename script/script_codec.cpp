@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr std::string_view kSleepPrefix = "SLEEP";
+constexpr std::string_view kSleepKeyword = "SLEEP";
 constexpr std::string_view kMousePosKeyword = "LOGMOUSEPOS";
 constexpr char kFieldDelimiter = ':';
 
@@ -110,43 +110,46 @@ ScriptCodec::ScriptCodec()
 {
 }
 
+std::string_view ScriptCodec::keywordOf(const InputEvent& event) const
+{
+    const auto named = [&event](const std::map<std::uint8_t, std::string>& names) {
+        const auto name = names.find(event.code);
+        return name == names.end() ? std::string_view() : std::string_view(name->second);
+    };
+    switch (static_cast<EventKind>(event.kind)) {
+    case EventKind::MouseButton:
+        return named(mouseNames);
+    case EventKind::Key:
+        return named(keyNames);
+    case EventKind::Sleep:
+        return kSleepKeyword;
+    case EventKind::MousePos:
+        return kMousePosKeyword;
+    default:
+        return {};
+    }
+}
+
 bool ScriptCodec::toLines(const std::vector<InputEvent>& events, std::vector<std::string>& lines) const
 {
     // Longest line: "SLEEP" and five numbers with their colons.
     char buffer[80];
     char* const end = buffer + sizeof buffer;
     for (const InputEvent& event : events) {
-        char* at = buffer;
-        switch (static_cast<EventKind>(event.kind)) {
-        case EventKind::MouseButton: {
-            const auto name = mouseNames.find(event.code);
-            if (name == mouseNames.end())
-                continue;
-            at = put(at, end, name->second);
-            break;
-        }
-        case EventKind::Key: {
-            const auto name = keyNames.find(event.code);
-            if (name == keyNames.end())
-                continue;
-            at = put(at, end, name->second);
-            break;
-        }
-        case EventKind::Sleep:
-            at = put(put(at, end, "SLEEP:"), end, static_cast<std::uint32_t>(event.value));
-            at = put(put(at, end, ":"), end, event.extraA);
-            at = put(put(at, end, ":"), end, event.extraB);
-            break;
-        case EventKind::MousePos:
-            at = put(at, end, kMousePosKeyword);
-            break;
-        default:
+        const std::string_view keyword = keywordOf(event);
+        if (keyword.empty())
             continue;
+        char* at = put(buffer, end, keyword);
+        const auto field = [&at, end](std::uint32_t number) { at = put(put(at, end, ":"), end, number); };
+        if (isKind(event, EventKind::Sleep)) {
+            field(static_cast<std::uint32_t>(event.value));
+            field(event.extraA);
+            field(event.extraB);
         }
-        at = put(put(at, end, ":"), end, event.x);
-        at = put(put(at, end, ":"), end, event.y);
+        field(event.x);
+        field(event.y);
         if (isKind(event, EventKind::Key))
-            at = put(put(at, end, ":"), end, static_cast<std::uint32_t>(event.value));
+            field(static_cast<std::uint32_t>(event.value));
         lines.emplace_back(buffer, at);
     }
     return true;
@@ -162,7 +165,7 @@ bool ScriptCodec::fromLines(const std::vector<std::string>& lines, std::vector<I
         const std::string_view keyword = fields.front();
 
         InputEvent event;
-        if (keyword.substr(0, kSleepPrefix.size()) == kSleepPrefix && fields.size() == 6) {
+        if (keyword.substr(0, kSleepKeyword.size()) == kSleepKeyword && fields.size() == 6) {
             if (!strictInt(fields[1], event.value))
                 return false;
             event.kind = toByte(EventKind::Sleep);

@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "capture/input_event.h"
@@ -22,6 +23,9 @@ public:
     bool fromLines(const std::vector<std::string>& lines, std::vector<InputEvent>& events) const;
 
 private:
+    // The keyword of the line written for `event`; empty when it gives no line.
+    std::string_view keywordOf(const InputEvent& event) const;
+
     // Writer: captured message code (low byte) to keyword.
     std::map<std::uint8_t, std::string> keyNames;
     std::map<std::uint8_t, std::string> mouseNames;

@@ -48,11 +48,6 @@ void Win32Platform::injectKey(std::uint32_t virtualKey, std::uint32_t flags)
     SendInput(1, &input, sizeof(INPUT));
 }
 
-PlatformInput::Clock::time_point Win32Platform::now()
-{
-    return Clock::now();
-}
-
 void Win32Platform::sleepUntil(Clock::time_point deadline)
 {
     // Whole milliseconds are slept; the last fraction is spent yielding (Sleep(0)), since rounding

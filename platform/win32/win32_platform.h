@@ -18,7 +18,6 @@ public:
     // unlike an absolute SendInput move needs no scaling and sticks while a mouse hook is installed.
     void injectKey(std::uint32_t virtualKey, std::uint32_t flags) override;
 
-    Clock::time_point now() override;
     void sleepUntil(Clock::time_point deadline) override;
     void beginPreciseTiming() override;
     void endPreciseTiming() override;

@@ -37,11 +37,6 @@ void X11Platform::injectKey(std::uint32_t virtualKey, std::uint32_t flags)
     injector.pressKey(virtualKey, flags);
 }
 
-PlatformInput::Clock::time_point X11Platform::now()
-{
-    return Clock::now();
-}
-
 void X11Platform::sleepUntil(Clock::time_point deadline)
 {
     sleepUntilSteady(deadline);

@@ -18,7 +18,6 @@ public:
     bool setCursorPos(int x, int y) override;
     void injectMouseButton(std::uint32_t flags) override;
     void injectKey(std::uint32_t virtualKey, std::uint32_t flags) override;
-    Clock::time_point now() override;
     void sleepUntil(Clock::time_point deadline) override;
     void beginPreciseTiming() override;
     void endPreciseTiming() override;
