@@ -9,6 +9,7 @@ packages=(
   libx11-dev libxtst-dev xvfb xauth x11-xserver-utils xdotool
   qtbase5-dev qtbase5-dev-tools qttools5-dev-tools qttranslations5-l10n
   fonts-wqy-microhei   # a CJK font, so the Chinese texts do not show as boxes
+  dpkg-dev file lintian groff-base   # the .deb: dependencies, checks, man pages as text
 )
 if [[ "${1:-}" == "--windows" ]]; then
   # The -posix compiler has std::thread/std::mutex; the mingw-w64 meta-package must not be used.

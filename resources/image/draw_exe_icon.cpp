@@ -1,5 +1,6 @@
 // Draws the program icon: a white computer mouse with its cable and an orange wheel, on a
-// transparent 128 × 128 canvas. Usage: tamblo_draw_icon <output.png>
+// transparent square canvas, 128 × 128 unless another size is given (the drawing is scaled, so
+// every size comes from the same shapes). Usage: tamblo_draw_icon <output.png> [size]
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
@@ -7,6 +8,7 @@
 #include <QRadialGradient>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -80,18 +82,22 @@ void drawWheel(QPainter& painter)
     painter.drawLine(QPointF(61.5, 51), QPointF(61.5, 57));
 }
 
+constexpr int kDrawingSize = 128;
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <output.png>\n", argv[0]);
+    const int size = argc == 3 ? std::atoi(argv[2]) : kDrawingSize;
+    if (argc < 2 || argc > 3 || size < 1 || size > 1024) {
+        std::fprintf(stderr, "usage: %s <output.png> [size, 1 to 1024]\n", argv[0]);
         return 2;
     }
-    QImage image(128, 128, QImage::Format_ARGB32);
+    QImage image(size, size, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(double(size) / kDrawingSize, double(size) / kDrawingSize);
     drawShadow(painter);
     drawCable(painter);
     drawBody(painter, bodyOutline());
