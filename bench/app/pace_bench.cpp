@@ -27,7 +27,7 @@ void countEvents(const QString& path, RecordedPass& pass)
         return;
     while (!file.atEnd()) {
         pass.samples += file.readLine().startsWith("LOGMOUSEPOS:");
-        ++pass.events;
+        ++pass.scriptEvents;
     }
 }
 

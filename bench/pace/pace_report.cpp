@@ -97,7 +97,7 @@ void printPaceFigures(const char* label, InputDriver::Workload workload, const R
     std::printf("%-22s %-6s samples/s %6.1f  events/s %6.1f  span ratio %.4f  |offset error| median %4.1f ms  "
                 "p95 %4.1f ms  max %5.1f ms  (n=%zu)  presses at pixel %zu/%zu\n",
                 label, InputDriver::name(workload), static_cast<double>(recorded.samples) / recordedSeconds,
-                static_cast<double>(recorded.events) / recordedSeconds,
+                static_cast<double>(recorded.scriptEvents) / recordedSeconds,
                 replayedSpan / recordedSpan, percentile(errors, 0.5), percentile(errors, 0.95),
                 percentile(errors, 1.0), errors.size(), pressesAtPixel, presses);
 }

@@ -13,7 +13,7 @@ struct RecordedPass {
     std::uint32_t startMs = 0;  // server time when the recording started
     std::uint32_t stopMs = 0;   // and stopped
     std::size_t samples = 0;    // pointer samples in the saved script
-    std::size_t events = 0;     // all its events
+    std::size_t scriptEvents = 0;  // all its events
 };
 
 // Compares the replay (what the server saw while the script played) with the recorded pass and
