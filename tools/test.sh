@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds with warnings as errors, and runs every test.
 # The X11 and application tests run against a private Xvfb display; the Windows leg (mingw-w64
-# cross-build, tests under Wine) follows.
+# cross-build, tests under Wine) follows, then the packages are built, installed and checked.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,3 +15,6 @@ xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24 -nolisten tcp -n
 
 # The Windows leg: the core and the Win32 backend, cross-built and run under Wine.
 tools/test-windows.sh
+
+# The Debian package and the Windows .zip, checked as a user gets them.
+tools/test-packages.sh
