@@ -1,5 +1,6 @@
 # Checks a man page with groff (when there is one) and writes it in its installed form.
 # cmake -DPAGE=<page.1> -DOUTPUT=<file> -DGROFF=<groff> -DGZIP=<gzip> -DFORM=gzip|text -P build_man_page.cmake
+cmake_minimum_required(VERSION 3.16)
 get_filename_component(out_dir "${OUTPUT}" DIRECTORY)
 file(MAKE_DIRECTORY "${out_dir}")
 
@@ -12,6 +13,9 @@ if(GROFF)
     RESULT_VARIABLE result)
   if(NOT result EQUAL 0 OR NOT warnings STREQUAL "")
     message(FATAL_ERROR "${PAGE} does not format cleanly:\n${warnings}")
+  endif()
+  if(NOT text MATCHES "[A-Za-z]")
+    message(FATAL_ERROR "${PAGE} has no text")
   endif()
 endif()
 
