@@ -5,9 +5,9 @@ get_filename_component(out_dir "${OUTPUT}" DIRECTORY)
 file(MAKE_DIRECTORY "${out_dir}")
 
 if(GROFF)
-  # Plain text, no overstriking or escape sequences: what a text editor shows as it is.
+  # Plain text, no overstriking, escape sequences or hyphenated words: what a text editor shows.
   execute_process(
-    COMMAND "${GROFF}" -man -Kutf8 -Tutf8 -ww -P-cbou "${PAGE}"
+    COMMAND "${GROFF}" -man -rHY=0 -Kutf8 -Tutf8 -ww -P-cbou "${PAGE}"
     OUTPUT_VARIABLE text
     ERROR_VARIABLE warnings
     RESULT_VARIABLE result)
