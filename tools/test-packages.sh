@@ -28,10 +28,10 @@ for example in resources/examples/*.tbcode; do examples+=("$(basename "$example"
 with_cli=false
 [[ -d cli ]] && with_cli=true
 
-# ---- The Debian package, built with Debian's hardening flags ----------------------------------
+# ---- The Debian package: built for /usr (where it installs), with Debian's hardening flags ----
 build=build/package
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=None -DBUILD_TESTING=OFF \
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=None -DCMAKE_INSTALL_PREFIX=/usr -DBUILD_TESTING=OFF \
   -DTAMBLO_BUILD_BENCHMARKS=OFF \
   -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
   -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)"
