@@ -1,0 +1,54 @@
+#include "ui/run_ending.h"
+
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include "platform/abrupt_end.h"
+#include "platform/termination_requests.h"
+#include "ui/qtamblo.h"
+
+namespace {
+
+// Where requests do not wake a descriptor, they are looked for this often.
+constexpr int kPollIntervalMs = 20;
+
+}  // namespace
+
+RunEnding::RunEnding(QTamblo& window) : window(window)
+{
+    termination::alsoSet(&window.playbackStopFlag());
+    abruptEnd::setRescue([&window] { return window.rescueUnsavedCapture(); });
+    abruptEnd::catchUnplannedExit();
+
+    const int wake = termination::wakeDescriptor();
+    if (wake >= 0) {
+        auto* notifier = new QSocketNotifier(wake, QSocketNotifier::Read, this);
+        // One request ends the run; a second one ends the process at once, without asking here.
+        connect(notifier, &QSocketNotifier::activated, this, [this, notifier] {
+            notifier->setEnabled(false);
+            onRequest();
+        });
+    } else {
+        auto* poll = new QTimer(this);
+        connect(poll, &QTimer::timeout, this, [this, poll] {
+            if (termination::requested() != 0) {
+                poll->stop();
+                onRequest();
+            }
+        });
+        poll->start(kPollIntervalMs);
+    }
+}
+
+RunEnding::~RunEnding()
+{
+    // From here on main returns as planned.
+    abruptEnd::setRescue({});
+    abruptEnd::plannedEnd();
+    termination::alsoSet(nullptr);
+}
+
+void RunEnding::onRequest()
+{
+    window.endRun();
+}
