@@ -142,12 +142,12 @@ TEST_F(GuardianTest, ADisplayThatGoesAwayEndsThePlayerOnceWithStatus1AndOneLine)
 {
     // Both the capture thread and the pointer calls of the main thread meet the lost server.
     for (int attempt = 0; attempt < 6; ++attempt) {
-        auto server = std::make_unique<ScopedXvfb>(std::vector<std::string>{});
+        auto server = std::make_unique<ScopedXvfb>();
         ASSERT_FALSE(server->displayName().empty()) << "Xvfb did not start";
         ChildProcess player(TAMBLO_INJECTING_CHILD, {"capture"}, server->displayName());
         ASSERT_TRUE(player.awaitLine("capturing", seconds(10))) << player.errorOutput();
         std::this_thread::sleep_for(milliseconds(20 * attempt));
-        server.reset();
+        server->stop();
 
         const int status = player.await(seconds(5));
         ASSERT_NE(status, -1) << "the player did not end";
