@@ -72,7 +72,7 @@ TEST_F(RecoverySaveTest, CreatesTheFolderAndWritesTheScriptAsASaveWould)
     platform.setPointer(200, 300);
     recorder.addEvent(0x01, 0, 0);
     recorder.addEvent(0x02, 0, 0);
-    const std::string folder = home.file("data/tamblo");
+    const std::string folder = (std::filesystem::path(home.file("data")) / "tamblo").string();
     std::string sentence;
     ASSERT_TRUE(recovery::save(recorder, recorder.copyEvents(), folder, sentence)) << sentence;
     const auto saved = recovery::recoveredScripts(folder);
@@ -88,9 +88,9 @@ TEST_F(RecoverySaveTest, SaysWhyWhenThereIsNoFolderOrItCannotBeWritten)
     EXPECT_NE(sentence.find("lost"), std::string::npos) << sentence;
 
     writeFile(home.file("a-file"), "x");
-    EXPECT_FALSE(recovery::save(recorder, {}, home.file("a-file/tamblo"), sentence));
-    EXPECT_EQ(sentence.rfind("the unsaved recording could not be saved to " + home.file("a-file/tamblo/recovered-"), 0), 0u)
-        << sentence;
+    const std::string where = (std::filesystem::path(home.file("a-file")) / "tamblo" / "recovered-").string();
+    EXPECT_FALSE(recovery::save(recorder, {}, (std::filesystem::path(home.file("a-file")) / "tamblo").string(), sentence));
+    EXPECT_EQ(sentence.rfind("the unsaved recording could not be saved to " + where, 0), 0u) << sentence;
 }
 
 TEST_F(RecoverySaveTest, ACopyWhileEndingDoesNotWaitForeverForTheListenerLock)
