@@ -79,6 +79,9 @@ bool GuardianLink::start()
     posix_spawn_file_actions_t files;
     posix_spawn_file_actions_init(&files);
     posix_spawn_file_actions_adddup2(&files, ends[1], STDIN_FILENO);
+    // It has nothing to say, and must not keep this process's output pipes open after it ends.
+    posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&files, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     // Its own process group, so that a terminal's Ctrl-C does not reach it; every signal unblocked
