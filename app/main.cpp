@@ -7,6 +7,7 @@
 #include <string>
 
 #include "capture/recovery.h"
+#include "platform/abrupt_end.h"
 #include "platform/recovery_folder.h"
 #include "platform/system_platform.h"
 #include "platform/termination_requests.h"
@@ -18,8 +19,10 @@
 
 int main(int argc, char** argv)
 {
-    // From the first moment: a request during start-up ends the run as soon as it can.
+    // From the first moment: a request during start-up ends the run as soon as it can, and a
+    // library that ends the process cannot race other threads through static destruction.
     termination::watch();
+    const abruptEnd::UnplannedExitGuard exitGuard;
 
     // Without a display the toolkit would abort with a core dump; say why instead.
     std::string english;

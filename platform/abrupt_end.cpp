@@ -11,6 +11,7 @@ namespace {
 
 std::mutex g_rescueMutex;
 std::function<std::string()> g_rescue;
+std::function<std::string()> g_cause;
 std::atomic<bool> g_ending{false};
 std::atomic<bool> g_planned{false};
 
@@ -26,10 +27,16 @@ std::string runRescue()
     }
 }
 
+std::string unplannedExitCause()
+{
+    std::lock_guard<std::mutex> lock(g_rescueMutex);
+    return g_cause ? g_cause() : std::string();
+}
+
 void onExit()
 {
     if (!g_planned)
-        abruptEnd::now({});
+        abruptEnd::now(unplannedExitCause());
 }
 
 }  // namespace
@@ -69,6 +76,12 @@ void catchUnplannedExit()
 void plannedEnd()
 {
     g_planned = true;
+}
+
+void explainUnplannedExits(std::function<std::string()> cause)
+{
+    std::lock_guard<std::mutex> lock(g_rescueMutex);
+    g_cause = std::move(cause);
 }
 
 }  // namespace abruptEnd

@@ -23,4 +23,18 @@ void setRescue(std::function<std::string()> rescue);
 void catchUnplannedExit();
 void plannedEnd();
 
+// For main, made first: catches unplanned exits from then on, and marks the end planned once
+// main returns.
+class UnplannedExitGuard {
+public:
+    UnplannedExitGuard() { catchUnplannedExit(); }
+    ~UnplannedExitGuard() { plannedEnd(); }
+    UnplannedExitGuard(const UnplannedExitGuard&) = delete;
+    UnplannedExitGuard& operator=(const UnplannedExitGuard&) = delete;
+};
+
+// Finds out, for the line, why a library ended the process (e.g. "lost the connection to the X
+// display :0"); "" when it cannot tell. Set by a backend that can look.
+void explainUnplannedExits(std::function<std::string()> cause);
+
 }  // namespace abruptEnd

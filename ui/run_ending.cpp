@@ -18,7 +18,6 @@ RunEnding::RunEnding(QTamblo& window) : window(window)
 {
     termination::alsoSet(&window.playbackStopFlag());
     abruptEnd::setRescue([&window] { return window.rescueUnsavedCapture(); });
-    abruptEnd::catchUnplannedExit();
 
     const int wake = termination::wakeDescriptor();
     if (wake >= 0) {
@@ -42,9 +41,7 @@ RunEnding::RunEnding(QTamblo& window) : window(window)
 
 RunEnding::~RunEnding()
 {
-    // From here on main returns as planned.
     abruptEnd::setRescue({});
-    abruptEnd::plannedEnd();
     termination::alsoSet(nullptr);
 }
 

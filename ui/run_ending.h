@@ -8,7 +8,7 @@ class QTamblo;
 // (SIGTERM, SIGINT, SIGHUP; a console close, logoff or shutdown on Windows) stops a running
 // playback at once and then ends the run on the window thread; an abrupt end (a lost display, a
 // library calling exit) first keeps the unsaved capture. Made after the window and destroyed
-// before it, around the window's event loop.
+// before it, around the window's event loop; main catches unplanned exits for the whole run.
 class RunEnding : public QObject {
     Q_OBJECT
 

@@ -60,23 +60,33 @@ TEST(AbruptEndTest, SeveralThreadsEndingAtOnceEndTheProcessOnce)
     EXPECT_EXIT(manyThreadsEndAtOnce(), ExitedWithCode(1), "^tamblo: lost; rescue 1\n$");
 }
 
-void libraryExits(bool planned)
+// A library calls exit() while main still runs.
+void libraryExitsDuringMain(const char* cause)
 {
-    abruptEnd::catchUnplannedExit();
+    const abruptEnd::UnplannedExitGuard guard;
     abruptEnd::setRescue([] { return std::string("kept"); });
-    if (planned)
-        abruptEnd::plannedEnd();
+    abruptEnd::explainUnplannedExits([cause] { return std::string(cause); });
     std::exit(0);
 }
 
-TEST(AbruptEndTest, AnUnplannedExitRescuesAndEndsWithStatus1)
+void mainReturns()
 {
-    EXPECT_EXIT(libraryExits(false), ExitedWithCode(1), "^tamblo: kept\n$");
+    {
+        const abruptEnd::UnplannedExitGuard guard;
+        abruptEnd::setRescue([] { return std::string("kept"); });
+    }
+    std::exit(0);
 }
 
-TEST(AbruptEndTest, APlannedEndIsLeftAlone)
+TEST(AbruptEndTest, AnUnplannedExitRescuesSaysTheCauseFoundAndEndsWithStatus1)
 {
-    EXPECT_EXIT(libraryExits(true), ExitedWithCode(0), "^$");
+    EXPECT_EXIT(libraryExitsDuringMain("lost the display"), ExitedWithCode(1), "^tamblo: lost the display; kept\n$");
+    EXPECT_EXIT(libraryExitsDuringMain(""), ExitedWithCode(1), "^tamblo: kept\n$");
+}
+
+TEST(AbruptEndTest, MainsOwnReturnIsLeftAlone)
+{
+    EXPECT_EXIT(mainReturns(), ExitedWithCode(0), "^$");
 }
 
 }  // namespace
