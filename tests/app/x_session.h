@@ -25,6 +25,7 @@ public:
     void releaseKey(const char* keysymName);
     void typeText(const std::string& text);
     void click(int x, int y, unsigned button = 1);
+    void movePointer(int x, int y);
     // The pointer buttons (1 to 5, as bits 0 to 4) and modifier keys (Shift 0x100, Control 0x400)
     // held on the display now.
     unsigned heldButtonsAndModifiers();
