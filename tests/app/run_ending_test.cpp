@@ -137,10 +137,12 @@ TEST_F(RecordingKeptTest, ARequestWhileRecordingKeepsTheRecordingAndTheNextStart
     EXPECT_EQ(recovered().size(), 1u) << "a recording was kept although none was unsaved";
 }
 
-TEST_F(RecordingKeptTest, ALostDisplayEndsTheProgramOnceWithStatus1AndKeepsTheRecording)
+TEST_F(RecordingKeptTest, ALostDisplayEndsTheProgramOnceWithStatus1AndKeepsARecording)
 {
+    // Idle first, then recording, twice: the loss meets other threads at other moments each time.
     for (int attempt = 0; attempt < 3; ++attempt) {
         SCOPED_TRACE(attempt);
+        const bool recording = attempt > 0;
         ScopedXvfb server({"-screen", "0", "800x600x24"});
         ASSERT_FALSE(server.displayName().empty());
         QProcessEnvironment changes = environment();
@@ -150,9 +152,11 @@ TEST_F(RecordingKeptTest, ALostDisplayEndsTheProgramOnceWithStatus1AndKeepsTheRe
             // Closed before the server goes: a connection of this test must not meet the loss.
             XSession there(server.displayName());
             ASSERT_TRUE(waitFor([&] { return there.windowsTitled(kWindowTitleUtf8, false).size() == 1; }, 10000));
-            there.tapKey("F7");
-            ASSERT_TRUE(waitFor([&] { return tamblo.logged("record start"); }));
-            there.click(100, 110);
+            if (recording) {
+                there.tapKey("F7");
+                ASSERT_TRUE(waitFor([&] { return tamblo.logged("record start"); }));
+                there.click(100, 110);
+            }
         }
         QTest::qWait(30 * attempt);
         server.stop();
@@ -162,13 +166,15 @@ TEST_F(RecordingKeptTest, ALostDisplayEndsTheProgramOnceWithStatus1AndKeepsTheRe
         EXPECT_EQ(tamblo.process.exitStatus(), QProcess::NormalExit) << "it crashed: " << said;
         EXPECT_EQ(tamblo.process.exitCode(), 1) << said;
         const auto kept = recovered();
-        ASSERT_EQ(kept.size(), static_cast<std::size_t>(attempt + 1)) << said;
+        ASSERT_EQ(kept.size(), static_cast<std::size_t>(attempt)) << said;
         // Whichever thread meets the loss first, the program's own line says the same.
-        EXPECT_NE(said.find("tamblo: lost the connection to the X display " + server.displayName()
-                            + "; the unsaved recording was saved to " + kept.back() + "\n"),
-                  std::string::npos)
-            << said;
-        EXPECT_TRUE(readAll(kept.back()).contains("LBUTTONDOWN:100:110\n"));
+        std::string line = "tamblo: lost the connection to the X display " + server.displayName();
+        if (recording)
+            line += "; the unsaved recording was saved to " + kept.back();
+        EXPECT_NE(said.find(line + "\n"), std::string::npos) << said;
+        if (recording) {
+            EXPECT_TRUE(readAll(kept.back()).contains("LBUTTONDOWN:100:110\n"));
+        }
     }
 }
 
