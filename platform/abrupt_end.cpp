@@ -12,6 +12,7 @@ namespace {
 std::mutex g_rescueMutex;
 std::function<std::string()> g_rescue;
 std::function<std::string()> g_cause;
+std::string g_notedCause;
 std::atomic<bool> g_ending{false};
 std::atomic<bool> g_planned{false};
 
@@ -30,7 +31,8 @@ std::string runRescue()
 std::string unplannedExitCause()
 {
     std::lock_guard<std::mutex> lock(g_rescueMutex);
-    return g_cause ? g_cause() : std::string();
+    const std::string found = g_cause ? g_cause() : std::string();
+    return found.empty() ? g_notedCause : found;
 }
 
 void onExit()
@@ -82,6 +84,12 @@ void explainUnplannedExits(std::function<std::string()> cause)
 {
     std::lock_guard<std::mutex> lock(g_rescueMutex);
     g_cause = std::move(cause);
+}
+
+void noteCause(const std::string& cause)
+{
+    std::lock_guard<std::mutex> lock(g_rescueMutex);
+    g_notedCause = cause;
 }
 
 }  // namespace abruptEnd

@@ -36,5 +36,8 @@ public:
 // Finds out, for the line, why a library ended the process (e.g. "lost the connection to the X
 // display :0"); "" when it cannot tell. Set by a backend that can look.
 void explainUnplannedExits(std::function<std::string()> cause);
+// A cause learnt before the end, e.g. from a library's last warning; used when the backend's
+// look finds none.
+void noteCause(const std::string& cause);
 
 }  // namespace abruptEnd

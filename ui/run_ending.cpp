@@ -12,12 +12,27 @@ namespace {
 // Where requests do not wake a descriptor, they are looked for this often.
 constexpr int kPollIntervalMs = 20;
 
+QtMessageHandler g_toolkitMessages = nullptr;
+
+// The toolkit's warning just before it ends the process over a broken display connection is
+// followed by the program's own line, which says the same and where a recording went; the
+// warning becomes that line's cause instead of a second line.
+void passMessage(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type == QtWarningMsg && message.contains(QLatin1String("connection broke"))) {
+        abruptEnd::noteCause(message.toStdString());
+        return;
+    }
+    g_toolkitMessages(type, context, message);
+}
+
 }  // namespace
 
 RunEnding::RunEnding(QTamblo& window) : window(window)
 {
     termination::alsoSet(&window.playbackStopFlag());
     abruptEnd::setRescue([&window] { return window.rescueUnsavedCapture(); });
+    g_toolkitMessages = qInstallMessageHandler(passMessage);
 
     const int wake = termination::wakeDescriptor();
     if (wake >= 0) {
@@ -41,6 +56,7 @@ RunEnding::RunEnding(QTamblo& window) : window(window)
 
 RunEnding::~RunEnding()
 {
+    qInstallMessageHandler(g_toolkitMessages);
     abruptEnd::setRescue({});
     termination::alsoSet(nullptr);
 }

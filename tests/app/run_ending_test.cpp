@@ -180,6 +180,7 @@ TEST_F(RecordingKeptTest, ALostDisplayEndsTheProgramOnceWithStatus1AndKeepsAReco
         if (recording)
             line += "; the unsaved recording was saved to " + kept.back();
         EXPECT_NE(said.find(line + "\n"), std::string::npos) << said;
+        EXPECT_EQ(said.find("connection broke"), std::string::npos) << "a second line for the same end: " << said;
         if (recording) {
             EXPECT_TRUE(readAll(kept.back()).contains("LBUTTONDOWN:100:110\n"));
         }

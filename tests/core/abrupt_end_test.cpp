@@ -61,11 +61,12 @@ TEST(AbruptEndTest, SeveralThreadsEndingAtOnceEndTheProcessOnce)
 }
 
 // A library calls exit() while main still runs.
-void libraryExitsDuringMain(const char* cause)
+void libraryExitsDuringMain(const char* found, const char* noted)
 {
     const abruptEnd::UnplannedExitGuard guard;
     abruptEnd::setRescue([] { return std::string("kept"); });
-    abruptEnd::explainUnplannedExits([cause] { return std::string(cause); });
+    abruptEnd::explainUnplannedExits([found] { return std::string(found); });
+    abruptEnd::noteCause(noted);
     std::exit(0);
 }
 
@@ -80,8 +81,11 @@ void mainReturns()
 
 TEST(AbruptEndTest, AnUnplannedExitRescuesSaysTheCauseFoundAndEndsWithStatus1)
 {
-    EXPECT_EXIT(libraryExitsDuringMain("lost the display"), ExitedWithCode(1), "^tamblo: lost the display; kept\n$");
-    EXPECT_EXIT(libraryExitsDuringMain(""), ExitedWithCode(1), "^tamblo: kept\n$");
+    // The backend's look first, then what was noted before the end, then no cause at all.
+    EXPECT_EXIT(libraryExitsDuringMain("lost the display", "a warning"), ExitedWithCode(1),
+                "^tamblo: lost the display; kept\n$");
+    EXPECT_EXIT(libraryExitsDuringMain("", "a warning"), ExitedWithCode(1), "^tamblo: a warning; kept\n$");
+    EXPECT_EXIT(libraryExitsDuringMain("", ""), ExitedWithCode(1), "^tamblo: kept\n$");
 }
 
 TEST(AbruptEndTest, MainsOwnReturnIsLeftAlone)
