@@ -144,6 +144,19 @@ std::vector<InputEvent> Recorder::copyEvents() const
     }
 }
 
+std::vector<InputEvent> Recorder::copyEventsWhileEnding() const
+{
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
+    while (!g_listenerMutex.try_lock()) {
+        if (std::chrono::steady_clock::now() >= giveUp)
+            return events;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    std::vector<InputEvent> copy = events;
+    g_listenerMutex.unlock();
+    return copy;
+}
+
 bool Recorder::saveToFile(const std::string& path, std::string* reason) const
 {
     if (path.empty()) {

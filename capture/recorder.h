@@ -56,6 +56,10 @@ public:
     // A copy of the captured list; g_listenerMutex is held only while copying. Window thread only
     // (the thread that clears the list).
     std::vector<InputEvent> copyEvents() const;
+    // A copy for a program that must end now, from any thread: it waits a moment for
+    // g_listenerMutex, then copies without it, since its holder may be this very thread or one
+    // that is stuck for good; neither changes the list any more.
+    std::vector<InputEvent> copyEventsWhileEnding() const;
 
     // Writes the captured list as a script. True only when the whole file was written and closed;
     // otherwise the previous file is untouched and `reason` says why.

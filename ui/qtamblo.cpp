@@ -134,7 +134,10 @@ void QTamblo::setRecording(bool on)
         ui.pushButton->setText(tr("录制"));
         qCInfo(recordLog, "record stop");
         recording = false;
+        // Until its save dialog is done, the capture still counts as unsaved.
+        savePending = true;
         onclickedSave(true);
+        savePending = false;
     }
 }
 
@@ -192,17 +195,24 @@ void QTamblo::onclickedPlay(bool)
     std::vector<InputEvent> events;
     if (!codec.fromLines(lines, events))
         return;
+    // A box closed because the program is ending answers nothing, so it must not start a playback.
     if (QMessageBox::question(this, translatedTitle(), tr("读取脚本成功，是否播放？"),
                               QMessageBox::Yes | QMessageBox::No, QMessageBox::NoButton)
-        == QMessageBox::No)
+            == QMessageBox::No
+        || isEnding())
         return;
 
     hideAction->activate(QAction::Trigger);
     player.stopRequested = false;
+    // A termination request sets the stop flag; one that came just before it was cleared is seen here.
+    if (isEnding())
+        return;
     player.play(events);
     while (loop && !player.stopRequested)
         player.play(events);
     player.stopRequested = false;
+    if (isEnding())
+        return;
     restoreAction->activate(QAction::Trigger);
 
     QMessageBox::information(this, translatedTitle(), tr("脚本播放结束"), QMessageBox::Yes,
