@@ -27,6 +27,8 @@ struct FileDialogSeen {
     QString caption;
     QStringList nameFilters;
     bool saving = false;
+    QString directory;          // the folder the dialog opened in
+    QStringList selectedFiles;  // what it offered before it was answered
 };
 
 // Answers the modal dialogs that the code under test opens, one step per dialog, in order. It polls
