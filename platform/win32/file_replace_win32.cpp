@@ -10,6 +10,9 @@
 
 namespace {
 
+// ERROR_DISK_QUOTA_EXCEEDED, which mingw-w64's headers lack.
+constexpr DWORD kErrorDiskQuotaExceeded = 1295;
+
 FileFailureCause causeOf(DWORD error)
 {
     switch (error) {
@@ -25,7 +28,7 @@ FileFailureCause causeOf(DWORD error)
         return FileFailureCause::ReadOnlyFileSystem;
     case ERROR_FILE_TOO_LARGE:
         return FileFailureCause::FileTooLarge;
-    case ERROR_DISK_QUOTA_EXCEEDED:
+    case kErrorDiskQuotaExceeded:
         return FileFailureCause::QuotaExceeded;
     default:
         return FileFailureCause::Other;
