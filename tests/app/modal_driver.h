@@ -8,6 +8,8 @@
 #include <deque>
 #include <functional>
 
+#include "qt_printers.h"
+
 class QFileDialog;
 
 // What a message box showed when it was answered.
