@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 tools/install-deps.sh
 
-common=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMBLO_BUILD_BENCHMARKS=OFF)
+common=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMBLO_WARNINGS_AS_ERRORS=ON -DTAMBLO_BUILD_BENCHMARKS=OFF)
 xvfb=(xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24 -nolisten tcp -noreset")
 
 cmake -S . -B build/asan "${common[@]}" -DTAMBLO_SANITIZE=address,undefined -DTAMBLO_BUILD_APP=OFF
