@@ -7,8 +7,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <csignal>
 #include <langinfo.h>
 #include <locale.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -54,6 +56,42 @@ std::string systemErrorText(int error)
     static const locale_t english = newlocale(LC_ALL_MASK, "C", locale_t{});
     return english ? strerror_l(error, english) : std::strerror(error);
 }
+
+// A write past the file-size limit (RLIMIT_FSIZE) raises SIGXFSZ, which by default ends the
+// process, and the recording with it, where the user should read "file too large" instead. While
+// this lives the signal is held back for the calling thread, and the one a write raised is dropped.
+class FileSizeSignalHeld {
+public:
+    FileSizeSignalHeld()
+    {
+        sigemptyset(&fileSize);
+        sigaddset(&fileSize, SIGXFSZ);
+        pthread_sigmask(SIG_BLOCK, &fileSize, &previousMask);
+        pendingBefore = isPending();
+    }
+    ~FileSizeSignalHeld()
+    {
+        if (!pendingBefore && isPending()) {
+            const timespec noWait{};
+            sigtimedwait(&fileSize, nullptr, &noWait);
+        }
+        pthread_sigmask(SIG_SETMASK, &previousMask, nullptr);
+    }
+    FileSizeSignalHeld(const FileSizeSignalHeld&) = delete;
+    FileSizeSignalHeld& operator=(const FileSizeSignalHeld&) = delete;
+
+private:
+    static bool isPending()
+    {
+        sigset_t pending;
+        sigpending(&pending);
+        return sigismember(&pending, SIGXFSZ) == 1;
+    }
+
+    sigset_t fileSize;
+    sigset_t previousMask;
+    bool pendingBefore = false;
+};
 
 // The first step that failed, with the errno it left.
 class FirstFailure {
@@ -201,6 +239,7 @@ bool replaceFileContents(const std::string& path, std::string_view bytes, FileFa
         return false;
     }
     const std::string target = resolveTarget(path);
+    const FileSizeSignalHeld fileSizeSignal;
 
     std::string temporary;
     const int fd = createTemporary(target, temporary, calls);

@@ -128,7 +128,7 @@ TEST_F(RecordingTest, StoppingWhenNotRecordingStillOffersToSaveTheEmptyCapture)
 TEST_F(RecordingTest, AFailedSaveSaysWhyAndOffersTheSameNameAgainUntilItSucceeds)
 {
     const QString path = scratchFile("clicks.tbcode");
-    std::optional<FileSizeLimit> fullDisk(std::in_place, 4);
+    std::optional<FileSizeLimit> fullDisk(std::in_place, 4, true);
     FileDialogSeen again;
     BoxSeen failed, saved;
     driver.then(chooseFile(path))
