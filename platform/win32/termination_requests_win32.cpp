@@ -1,0 +1,67 @@
+#include "platform/termination_requests.h"
+
+#include <windows.h>
+
+#include <csignal>
+#include <cstdlib>
+
+namespace {
+
+std::atomic<int> g_requested{0};
+std::atomic<std::atomic<bool>*> g_flag{nullptr};
+std::atomic<bool> g_cleanupFinished{false};
+std::atomic<bool> g_watching{false};
+
+// The system ends the process when the handler of one of these returns, or after about five
+// seconds; waiting a little less leaves the program time to release what it holds.
+constexpr DWORD kLongestCleanupMs = 4500;
+
+BOOL WINAPI onConsoleEvent(DWORD type)
+{
+    const int signalNumber = type == CTRL_C_EVENT ? SIGINT : SIGTERM;
+    int none = 0;
+    if (!g_requested.compare_exchange_strong(none, signalNumber) && type == CTRL_C_EVENT)
+        ExitProcess(128 + SIGINT);  // asked again while the first request is being handled
+    if (std::atomic<bool>* flag = g_flag.load())
+        flag->store(true);
+    if (type == CTRL_CLOSE_EVENT || type == CTRL_LOGOFF_EVENT || type == CTRL_SHUTDOWN_EVENT) {
+        for (DWORD waited = 0; waited < kLongestCleanupMs && !g_cleanupFinished; waited += 10)
+            Sleep(10);
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+namespace termination {
+
+void watch()
+{
+    if (g_watching.exchange(true))
+        return;
+    SetConsoleCtrlHandler(onConsoleEvent, TRUE);
+}
+
+int requested()
+{
+    return g_requested.load();
+}
+
+void alsoSet(std::atomic<bool>* flag)
+{
+    g_flag = flag;
+    if (flag && g_requested.load() != 0)
+        flag->store(true);
+}
+
+int wakeDescriptor()
+{
+    return -1;
+}
+
+void cleanupFinished()
+{
+    g_cleanupFinished = true;
+}
+
+}  // namespace termination
