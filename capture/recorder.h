@@ -7,6 +7,7 @@
 
 #include "capture/input_event.h"
 
+struct FileFailure;
 class PlatformInput;
 class ScriptCodec;
 
@@ -62,9 +63,12 @@ public:
     std::vector<InputEvent> copyEventsWhileEnding() const;
 
     // Writes the captured list as a script. True only when the whole file was written and closed;
-    // otherwise the previous file is untouched and `reason` says why.
-    bool saveToFile(const std::string& path, std::string* reason = nullptr) const;
+    // otherwise the previous file is untouched and `failure` says why.
+    bool saveToFile(const std::string& path, FileFailure& failure) const;
     // The same for a capture taken earlier with copyEvents.
+    bool saveToFile(const std::string& path, const std::vector<InputEvent>& capture, FileFailure& failure) const;
+    // Both, with the reason (if asked for) as one line of English.
+    bool saveToFile(const std::string& path, std::string* reason = nullptr) const;
     bool saveToFile(const std::string& path, const std::vector<InputEvent>& capture,
                     std::string* reason = nullptr) const;
 

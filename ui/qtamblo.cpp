@@ -16,7 +16,9 @@
 #include <mutex>
 
 #include "capture/input_listener.h"
+#include "platform/file_replace.h"
 #include "platform/platform_input.h"
+#include "ui/save_failure.h"
 #include "ui/window_commands.h"
 #include "ui/window_title.h"
 
@@ -223,15 +225,20 @@ void QTamblo::onclickedSave(bool)
 {
     // Taken before the dialog opens: a recording started while it is open must not replace it.
     const std::vector<InputEvent> capture = copyEvents();
-    const QString fileName = QFileDialog::getSaveFileName(this, tr("保存录制脚本"), QString(),
-                                                          QString::fromLatin1(kScriptFilter));
-    if (fileName.isNull())
-        return;
-    std::string reason;
-    if (!saveToFile(fileName.toUtf8().toStdString(), capture, &reason)) {
+    // After a failure the dialog comes back on the same folder and name, until a save succeeds or
+    // the user cancels: a recording is never lost to one failed attempt.
+    QString proposed;
+    for (;;) {
+        const QString fileName = QFileDialog::getSaveFileName(this, tr("保存录制脚本"), proposed,
+                                                              QString::fromLatin1(kScriptFilter));
+        if (fileName.isNull())
+            return;
+        FileFailure failure;
+        if (saveToFile(fileName.toUtf8().toStdString(), capture, failure))
+            break;
         QMessageBox::warning(this, translatedTitle(),
-                             tr("保存失败") + QStringLiteral("：%1\n%2").arg(fileName, QString::fromStdString(reason)));
-        return;
+                             tr("保存失败") + QStringLiteral("：%1\n%2").arg(fileName, describeSaveFailure(failure)));
+        proposed = fileName;
     }
     QMessageBox::information(this, translatedTitle(), tr("保存成功"), QMessageBox::Ok,
                              QMessageBox::NoButton);
