@@ -87,6 +87,15 @@ if $with_cli; then
   [[ $(/usr/bin/tamblo-cli --version) == *"$version"* ]] || fail "tamblo-cli --version does not say $version"
   /usr/bin/tamblo-cli check /usr/share/doc/tamblo/examples/*.tbcode
   man -w tamblo-cli >/dev/null || fail "man does not find tamblo-cli(1)"
+  if grep -qx /usr/libexec/tamblo/tamblo-guardian "$files"; then
+    # The installed layout works at run time: a playback finds the installed guardian.
+    on_private_display env TAMBLO_DEBUG=1 /usr/bin/tamblo-cli play \
+      /usr/share/doc/tamblo/examples/click.tbcode >"$build/play.log" 2>&1 ||
+      fail "the installed tamblo-cli could not play an example: $(cat "$build/play.log")"
+    if grep -q "no guardian process" "$build/play.log"; then
+      fail "the installed tamblo-cli found no guardian: $(cat "$build/play.log")"
+    fi
+  fi
 fi
 
 # The installed window must come up: its own window mapped on a private display, then closed.
