@@ -112,6 +112,16 @@ void XTestInjector::pressKey(std::uint32_t virtualKey, std::uint32_t flags)
     XSync(display, False);
 }
 
+bool XTestInjector::hasKeyFor(int virtualKey)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    if (!display)
+        return false;
+    followKeymapChanges();
+    const KeySym keysym = keysymFromVirtualKey(virtualKey);
+    return keysym != NoSymbol && keymap.keycodeTyping(keysym) != 0;
+}
+
 void XTestInjector::followKeymapChanges()
 {
     bool changed = false;

@@ -25,6 +25,8 @@ public:
     void pressButtons(std::uint32_t flags);
     // A Windows virtual key, pressed or (with KEYEVENTF_KEYUP) released.
     void pressKey(std::uint32_t virtualKey, std::uint32_t flags);
+    // Whether the current keymap has a key that types this virtual key unshifted.
+    bool hasKeyFor(int virtualKey);
 
 private:
     void followKeymapChanges();
