@@ -10,6 +10,13 @@
 #include "platform/platform_input.h"
 #include "script/script_codec.h"
 
+namespace {
+
+// The wait the player makes before every event.
+constexpr std::chrono::milliseconds kSlot{10};
+
+}  // namespace
+
 Recorder::Recorder(PlatformInput& platform) : platform(platform) {}
 
 Recorder::~Recorder()
@@ -19,8 +26,10 @@ Recorder::~Recorder()
 
 void Recorder::setRecording(bool on)
 {
-    if (on)
+    if (on) {
         clearEvents();
+        startClock();
+    }
     recording = on;
 }
 
@@ -57,6 +66,47 @@ void Recorder::addEvent(int code, int kind, int value)
 void Recorder::clearEvents()
 {
     events.clear();
+    pausesInList = std::chrono::milliseconds{0};
+}
+
+void Recorder::startClock()
+{
+    clockStart = platform.now();
+}
+
+std::chrono::steady_clock::duration Recorder::sinceStart() const
+{
+    return platform.now() - clockStart;
+}
+
+std::chrono::steady_clock::duration Recorder::nextSlotOffset() const
+{
+    return kSlot * static_cast<long long>(events.size() + 1) + pausesInList;
+}
+
+void Recorder::sampleDueSlots()
+{
+    while (sinceStart() >= nextSlotOffset()) {
+        const std::size_t before = events.size();
+        addEvent(0, toByte(EventKind::MousePos), 0);
+        if (events.size() == before)
+            return;  // no pointer position now; the slot stays due for the next tick
+    }
+}
+
+void Recorder::padToNow()
+{
+    using std::chrono::milliseconds;
+    // The pause takes a slot of its own before it runs, then the next event waits its slot.
+    const auto late = std::chrono::duration_cast<milliseconds>(sinceStart() - nextSlotOffset());
+    const milliseconds pause = late - kSlot;
+    if (pause <= milliseconds{0})
+        return;
+    InputEvent sleep;
+    sleep.kind = toByte(EventKind::Sleep);
+    sleep.value = static_cast<std::int32_t>(pause.count());
+    events.push_back(sleep);
+    pausesInList += pause;
 }
 
 void Recorder::attachCodec(ScriptCodec* scriptCodec)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,20 @@ public:
     void addEvent(int code, int kind, int value);
     // Empties the list. Callers on the window thread hold g_listenerMutex.
     void clearEvents();
+
+    // The recording's clock. A list replays its events 10 ms apart, plus the pauses it holds, so
+    // the list's next slot replays at 10 ms x (events + 1) + pauses after the start. Pointer
+    // samples are taken on that clock, not by counting timer ticks, so a recording replays at
+    // the pace it was made whatever the timer's jitter.
+    // Takes the recording's start time from the platform's clock; called when a recording starts.
+    void startClock();
+    // Appends one MousePos sample for every slot whose replay time the clock has passed. Called
+    // from a frequent tick with g_listenerMutex held.
+    void sampleDueSlots();
+    // For recordings without pointer samples: appends a Sleep event when the clock is more than a
+    // slot past the next slot, so that the event appended next replays at its recorded offset.
+    // Called with g_listenerMutex held, just before that event is appended.
+    void padToNow();
     // Stores the codec used for saving and registers this object as the global listener.
     void attachCodec(ScriptCodec* codec);
 
@@ -54,4 +69,12 @@ protected:
     std::vector<InputEvent> events;
     ScriptCodec* codec = nullptr;
     PlatformInput& platform;
+
+private:
+    std::chrono::steady_clock::duration sinceStart() const;
+    std::chrono::steady_clock::duration nextSlotOffset() const;
+
+    // Written with g_listenerMutex held (or before the capture thread can see a recording).
+    std::chrono::steady_clock::time_point clockStart{};
+    std::chrono::milliseconds pausesInList{0};
 };

@@ -26,7 +26,6 @@ Q_LOGGING_CATEGORY(recordLog, "tamblo.record", QtWarningMsg)
 namespace {
 
 const char* const kScriptFilter = "TB Recode code(*.tbcode)";
-constexpr quint32 kTicksPerSample = 10;
 
 }  // namespace
 
@@ -57,7 +56,6 @@ QTamblo::QTamblo(PlatformInput& platform, QWidget* parent)
     trayIcon->setToolTip(QString::fromUtf8(kWindowTitle));
     trayIcon->show();
 
-    sampleCounter = 0;
     sampleTimer = new QTimer(this);
     sampleTimer->setInterval(1);
     connect(sampleTimer, SIGNAL(timeout()), this, SLOT(OnMouseTimeout()));
@@ -117,6 +115,7 @@ void QTamblo::setRecording(bool on)
         {
             std::lock_guard<std::mutex> lock(g_listenerMutex);
             clearEvents();
+            startClock();
         }
         recording = true;
     } else {
@@ -154,16 +153,12 @@ void QTamblo::onclicked(bool)
 
 void QTamblo::OnMouseTimeout()
 {
-    // Runs every millisecond for the window's whole life: an idle tick only resets the counter.
-    ++sampleCounter;
-    if (!recording) {
-        sampleCounter = 0;
-        return;
-    }
-    if (sampleCounter % kTicksPerSample != 0)
+    // Runs every millisecond for the window's whole life; an idle tick does nothing. Ticks come
+    // late and irregularly, so the recording's own clock decides when a sample is due.
+    if (!recording)
         return;
     std::lock_guard<std::mutex> lock(g_listenerMutex);
-    addEvent(0, toByte(EventKind::MousePos), 0);
+    sampleDueSlots();
 }
 
 void QTamblo::iconActivated(QSystemTrayIcon::ActivationReason reason)

@@ -62,7 +62,6 @@ private:
 
     Ui_Tamblo ui;
     QTimer* sampleTimer = nullptr;
-    quint32 sampleCounter = 0;
     ScriptCodec codec;
     QAction* hideAction = nullptr;
     QAction* restoreAction = nullptr;

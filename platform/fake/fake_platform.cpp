@@ -31,6 +31,12 @@ void FakePlatform::record(std::string what)
     calls.push_back({elapsedMs(), std::move(what)});
 }
 
+void FakePlatform::recordInjection(std::string what)
+{
+    record(std::move(what));
+    virtualNow += injectionCost;
+}
+
 bool FakePlatform::cursorPos(ScreenPoint& point)
 {
     if (!pointer)
@@ -46,7 +52,7 @@ std::uint16_t FakePlatform::keyState(int virtualKey)
 
 bool FakePlatform::setCursorPos(int x, int y)
 {
-    record("move " + std::to_string(x) + " " + std::to_string(y));
+    recordInjection("move " + std::to_string(x) + " " + std::to_string(y));
     if (pointerMovesFail)
         return false;
     pointer = ScreenPoint{x, y};
@@ -55,12 +61,12 @@ bool FakePlatform::setCursorPos(int x, int y)
 
 void FakePlatform::injectMouseButton(std::uint32_t flags)
 {
-    record("mouse " + hex(flags));
+    recordInjection("mouse " + hex(flags));
 }
 
 void FakePlatform::injectKey(std::uint32_t virtualKey, std::uint32_t flags)
 {
-    record("key " + std::to_string(virtualKey) + " " + hex(flags));
+    recordInjection("key " + std::to_string(virtualKey) + " " + hex(flags));
 }
 
 void FakePlatform::sleepUntil(Clock::time_point deadline)

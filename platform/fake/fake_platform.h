@@ -9,8 +9,9 @@
 #include "platform/platform_input.h"
 
 // A platform for unit tests: records every call as a line of text with its virtual time, lets the
-// test place the pointer, fail queries and hold keys, and never really sleeps (time is virtual and
-// moves only when something sleeps).
+// test place the pointer, fail queries and hold keys, and never really sleeps. Time is virtual:
+// it moves when something sleeps, when the test advances it, and by a simulated cost per
+// injected input (pointer moves, buttons, keys), as real injection takes time too.
 class FakePlatform : public PlatformInput {
 public:
     struct Call {
@@ -25,6 +26,8 @@ public:
     void pressKey(int virtualKey) { keysDown.insert(virtualKey); }
     void releaseKey(int virtualKey) { keysDown.erase(virtualKey); }
     void failHookThreadStart(std::string reason) { hookStartFailure = std::move(reason); }
+    void advance(std::chrono::microseconds by) { virtualNow += by; }
+    void setInjectionCost(std::chrono::microseconds cost) { injectionCost = cost; }
     // Runs after every sleep, with the virtual time reached; lets a test act "during" a playback.
     std::function<void(long long atMs)> afterSleep;
 
@@ -50,6 +53,7 @@ public:
 
 private:
     void record(std::string what);
+    void recordInjection(std::string what);
 
     std::optional<ScreenPoint> pointer = ScreenPoint{};
     bool pointerMovesFail = false;
@@ -57,4 +61,5 @@ private:
     std::optional<std::string> hookStartFailure;
     const Clock::time_point start = Clock::time_point{} + std::chrono::hours(1);
     Clock::time_point virtualNow = start;
+    std::chrono::microseconds injectionCost{0};
 };

@@ -153,6 +153,33 @@ TEST_F(RealDesktopTest, F7RecordsClicksAndTheStopSavesThem)
     EXPECT_GT(samples, 0);
 }
 
+TEST_F(RealDesktopTest, ARecordingHoldsOneSamplePerTenMillisecondsItLasted)
+{
+    std::atomic<bool> moving{true};
+    std::thread mover([&moving] {
+        XSession driverSession;
+        for (int step = 0; moving; ++step) {
+            driverSession.movePointer(200 + step % 400, 300);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    });
+    QElapsedTimer elapsed;
+    window->setRecording(true);
+    elapsed.start();
+    QTest::qWait(1500);
+    // Stopping opens the save dialog at once, so the time is read just before.
+    const qint64 elapsedMs = elapsed.elapsed();
+    driver.then(cancelFileDialog());
+    window->setRecording(false);
+    moving = false;
+    mover.join();
+
+    long samples = 0;
+    for (const InputEvent& event : window->copyEvents())
+        samples += isKind(event, EventKind::MousePos);
+    EXPECT_NEAR(samples, elapsedMs / 10, 1) << "over " << elapsedMs << " ms";
+}
+
 TEST_F(RealDesktopTest, F8OpensStopsRearmsAndOpensAgain)
 {
     const QString script = scratchFile("long.tbcode");

@@ -64,7 +64,7 @@ TEST_F(RecordingTest, MouseActionsOutsideARecordingAreNotKept)
     EXPECT_TRUE(window.copyEvents().empty());
 }
 
-TEST_F(RecordingTest, SamplesThePointerEveryTenthTick)
+TEST_F(RecordingTest, SamplesThePointerOnceEveryTenMillisecondsOfTheRecording)
 {
     struct Case {
         int ticks;
@@ -72,9 +72,9 @@ TEST_F(RecordingTest, SamplesThePointerEveryTenthTick)
     };
     for (const Case c : {Case{9, 0}, Case{10, 1}, Case{95, 9}, Case{100, 10}}) {
         SCOPED_TRACE(c.ticks);
-        window.OnMouseTimeout();  // an idle tick: the count starts afresh
         window.handleWindowCommand(WM_RECORD_TOGGLE, 1);
         for (int tick = 0; tick < c.ticks; ++tick) {
+            platform.advance(std::chrono::milliseconds(1));
             platform.setPointer(tick, 2 * tick);
             window.OnMouseTimeout();
         }

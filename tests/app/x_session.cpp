@@ -69,6 +69,12 @@ void XSession::typeText(const std::string& text)
     }
 }
 
+void XSession::movePointer(int x, int y)
+{
+    XTestFakeMotionEvent(display, -1, x, y, CurrentTime);
+    deliver();
+}
+
 void XSession::click(int x, int y, unsigned button)
 {
     XTestFakeMotionEvent(display, -1, x, y, CurrentTime);

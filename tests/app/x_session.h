@@ -23,6 +23,7 @@ public:
     void releaseKey(const char* keysymName);
     void typeText(const std::string& text);
     void click(int x, int y, unsigned button = 1);
+    void movePointer(int x, int y);
 
     // Viewable top-level windows whose title is `utf8Title`; `dialogsOnly` keeps those that are
     // transient for another window (message boxes and file dialogs, not main windows).

@@ -67,6 +67,16 @@ TEST_F(PlayerTest, PausesAddTheirLengthAndTheNextEventWaitsAfterThem)
     EXPECT_THAT(times(), ElementsAre(1020, 1020, 1030, 1030));
 }
 
+TEST_F(PlayerTest, WaitsRunToAbsoluteDeadlinesWhateverInjectionCosts)
+{
+    // Each injected input costs 3 ms here; a wait measured from the end of the previous event
+    // would drift by that much per event.
+    platform.setInjectionCost(std::chrono::milliseconds(3));
+    EXPECT_TRUE(player.play(script({"LBUTTONDOWN:1:1", "LBUTTONUP:1:1", "SLEEP:100:0:0:0:0",
+                                     "LOGMOUSEPOS:5:5", "KEYDOWN:1:1:65", "KEYUP:1:1:65"})));
+    EXPECT_THAT(times(), ElementsAre(10, 13, 20, 23, 140, 150, 153, 160, 163));
+}
+
 TEST_F(PlayerTest, UnplayableEventsEndThePassWithFalse)
 {
     auto events = script({"LOGMOUSEPOS:1:1", "LOGMOUSEPOS:2:2"});
