@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <set>
 #include <map>
 #include <ostream>
 #include <vector>
@@ -84,7 +85,7 @@ public:
     {
         if (line.reading.trailingField != 0) {
             const std::string_view field = fieldOf(line.text, line.reading.trailingField);
-            warn(line.number, "field " + std::to_string(line.reading.trailingField) + " " + quotedLine(field)
+            warn(line.number, "field " + std::to_string(line.reading.trailingField) + " " + quotedScriptText(field)
                                   + " reads as " + std::string(numberPart(field)));
         }
         if (line.reading.outcome != LineReading::Outcome::Accepted)
@@ -112,7 +113,7 @@ public:
                 heldKeys.erase(virtualKey);
             else
                 heldKeys.emplace(virtualKey, line.number);
-            if (!isKeyboardKey(event.value))
+            if (!isKeyboardKey(event.value) && unknownKeys.insert(event.value).second)
                 warn(line.number, "virtual-key code " + std::to_string(event.value) + " is no key on any layout");
             break;
         }
@@ -183,6 +184,7 @@ private:
     Box box;
     std::map<std::uint32_t, std::size_t> heldButtons;
     std::map<std::uint32_t, std::size_t> heldKeys;
+    std::set<std::int32_t> unknownKeys;
     std::vector<std::pair<std::size_t, std::string>> warnings;
 };
 
@@ -214,38 +216,7 @@ void reportUnplayable(const ScriptCodec& codec, const std::string& path, const S
         return;
     }
     err << path << ":" << result.refusedLine << ": " << codec.describeFault(result.refusal, result.refusedText)
-        << "\n    " << quotedLine(result.refusedText) << "\n";
-}
-
-std::string quotedLine(std::string_view line)
-{
-    std::string text = "\"";
-    for (const char c : line) {
-        const auto byte = static_cast<unsigned char>(c);
-        switch (c) {
-        case '\t':
-            text += "\\t";
-            break;
-        case '\r':
-            text += "\\r";
-            break;
-        case '\n':
-            text += "\\n";
-            break;
-        case '\\':
-            text += "\\\\";
-            break;
-        default:
-            if (byte < 0x20 || byte == 0x7F) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-                text += escaped;
-            } else {
-                text += c;
-            }
-        }
-    }
-    return text + "\"";
+        << "\n    " << quotedScriptText(result.refusedText) << "\n";
 }
 
 std::string formatDuration(std::uint64_t milliseconds)

@@ -27,8 +27,5 @@ private:
 void reportUnplayable(const ScriptCodec& codec, const std::string& path, const ScriptFileResult& result,
                       std::ostream& err);
 
-// A line with its control characters and backslashes escaped (\t, \r, \x01, \\), in quotes.
-std::string quotedLine(std::string_view line);
-
 // A length of time for people: "0.450 s", "2 min 03.450 s", "1 h 02 min 03 s", "3 d 04 h 05 min".
 std::string formatDuration(std::uint64_t milliseconds);

@@ -44,6 +44,9 @@ void StopKeyListener::stopRecording(const KeyChord& chord)
         else if (!released.test(key) && (event.value == chord.virtualKey || chord.isModifier(event.value)))
             events.erase(events.begin() + static_cast<std::ptrdiff_t>(i));
     }
+    // A pause at the end only delays the end of a pass; it was the wait for the stop.
+    while (!events.empty() && isKind(events.back(), EventKind::Sleep))
+        events.pop_back();
 }
 
 void StopKeyListener::onKeyEvent(int msgCode, int vk)

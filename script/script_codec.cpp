@@ -323,7 +323,7 @@ std::string ScriptCodec::describeFault(const LineReading& reading, std::string_v
 
 std::string ScriptCodec::unknownKeywordText(std::string_view keyword) const
 {
-    std::string text = "unknown keyword \"" + std::string(keyword) + "\"";
+    std::string text = "unknown keyword " + quotedScriptText(keyword);
     if (keyword == "MBUTTONUP")
         return text + " (the middle-button release is MBUTTONUNUP)";
     std::string upper(keyword);
@@ -349,6 +349,31 @@ std::vector<std::string_view> ScriptCodec::knownKeywords() const
     for (const auto& entry : keyFlags)
         known.push_back(entry.first);
     return known;
+}
+
+std::string quotedScriptText(std::string_view text)
+{
+    std::string quoted = "\"";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\t') {
+            quoted += "\\t";
+        } else if (c == '\r') {
+            quoted += "\\r";
+        } else if (c == '\n') {
+            quoted += "\\n";
+        } else if (c == '\\') {
+            quoted += "\\\\";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            constexpr char kHex[] = "0123456789ABCDEF";
+            quoted += "\\x";
+            quoted += kHex[byte >> 4];
+            quoted += kHex[byte & 0xF];
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "\"";
 }
 
 void splitString(std::string text, std::vector<std::string>& out, char delimiter)

@@ -70,6 +70,10 @@ private:
     std::map<std::string, std::uint32_t, std::less<>> mouseFlags;
 };
 
+// Text from a script line in double quotes, with control characters and backslashes escaped
+// (\t, \r, \x01, \\), so that messages show exactly what the line holds.
+std::string quotedScriptText(std::string_view text);
+
 // Splits `text` at every `delimiter`. Empty fields between delimiters are kept, a trailing delimiter
 // gives no empty last field, and an empty text gives no field.
 void splitString(std::string text, std::vector<std::string>& out, char delimiter);
