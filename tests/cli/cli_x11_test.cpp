@@ -251,7 +251,9 @@ TEST_F(CliOnDisplay, ClicksOnlyKeepsThePaceAndASignalStillSaves)
         EXPECT_EQ(replayed[i].y, recorded[i].y);
         const long long recordedOffset = static_cast<long long>(recorded[i].time - recorded[0].time);
         const long long replayedOffset = static_cast<long long>(replayed[i].time - replayed[0].time);
-        EXPECT_NEAR(replayedOffset, recordedOffset, 15) << "press " << i;
+        // Each press replays within about a 10 ms slot of its offset from the recording's start,
+        // so two presses keep their distance within two slots.
+        EXPECT_NEAR(replayedOffset, recordedOffset, 22) << "press " << i;
     }
 }
 
