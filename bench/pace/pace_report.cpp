@@ -1,0 +1,103 @@
+#include "pace_report.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <utility>
+
+namespace {
+
+// The player waits this long before its first event.
+constexpr long long kFirstSlotMs = 10;
+
+long long since(std::uint32_t later, std::uint32_t earlier)
+{
+    return static_cast<std::int32_t>(later - earlier);
+}
+
+struct Match {
+    const ServerEvent* recorded;
+    const ServerEvent* replayed;
+};
+
+bool isButton(const ServerEvent& event)
+{
+    return event.type != ServerEvent::Motion;
+}
+
+// Button events pair up in order; a replayed pointer sample pairs with the motion that first
+// reached its point (the driver's points are all distinct).
+std::vector<Match> match(InputDriver::Workload workload, const std::vector<ServerEvent>& recorded,
+                         const std::vector<ServerEvent>& replayed)
+{
+    std::vector<Match> matches;
+    if (workload == InputDriver::Workload::Clicks) {
+        std::vector<const ServerEvent*> recordedButtons;
+        for (const ServerEvent& event : recorded) {
+            if (isButton(event))
+                recordedButtons.push_back(&event);
+        }
+        std::size_t next = 0;
+        for (const ServerEvent& event : replayed) {
+            if (isButton(event) && next < recordedButtons.size())
+                matches.push_back({recordedButtons[next++], &event});
+        }
+        return matches;
+    }
+    std::map<std::pair<int, int>, const ServerEvent*> firstAt;
+    for (const ServerEvent& event : recorded) {
+        if (event.type == ServerEvent::Motion)
+            firstAt.emplace(std::make_pair(event.x, event.y), &event);
+    }
+    for (const ServerEvent& event : replayed) {
+        const auto found = firstAt.find({event.x, event.y});
+        if (event.type == ServerEvent::Motion && found != firstAt.end())
+            matches.push_back({found->second, &event});
+    }
+    return matches;
+}
+
+double percentile(std::vector<double> values, double fraction)
+{
+    if (values.empty())
+        return NAN;
+    std::sort(values.begin(), values.end());
+    return values[static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1))];
+}
+
+}  // namespace
+
+void printPaceFigures(const char* label, InputDriver::Workload workload, const RecordedPass& recorded,
+                      const std::vector<ServerEvent>& replayed)
+{
+    const double recordedSeconds = static_cast<double>(since(recorded.stopMs, recorded.startMs)) / 1000.0;
+    const std::vector<Match> matches = match(workload, recorded.events, replayed);
+    if (replayed.empty() || matches.size() < 2) {
+        std::printf("%-22s %-6s samples/s %6.1f  too few replayed events to compare (%zu)\n", label,
+                    InputDriver::name(workload), static_cast<double>(recorded.samples) / recordedSeconds,
+                    matches.size());
+        return;
+    }
+    const std::uint32_t replayStartMs = replayed.front().timeMs - kFirstSlotMs;
+    std::vector<double> errors;
+    std::size_t presses = 0;
+    std::size_t pressesAtPixel = 0;
+    for (const Match& m : matches) {
+        const long long recordedOffset = since(m.recorded->timeMs, recorded.startMs);
+        const long long replayedOffset = since(m.replayed->timeMs, replayStartMs);
+        errors.push_back(std::fabs(static_cast<double>(replayedOffset - recordedOffset)));
+        if (m.replayed->type == ServerEvent::Press) {
+            ++presses;
+            pressesAtPixel += m.replayed->x == m.recorded->x && m.replayed->y == m.recorded->y;
+        }
+    }
+    const double recordedSpan = static_cast<double>(since(matches.back().recorded->timeMs, matches.front().recorded->timeMs));
+    const double replayedSpan = static_cast<double>(since(matches.back().replayed->timeMs, matches.front().replayed->timeMs));
+    std::printf("%-22s %-6s samples/s %6.1f  events/s %6.1f  span ratio %.4f  |offset error| median %4.1f ms  "
+                "p95 %4.1f ms  max %5.1f ms  (n=%zu)  presses at pixel %zu/%zu\n",
+                label, InputDriver::name(workload), static_cast<double>(recorded.samples) / recordedSeconds,
+                static_cast<double>(recorded.scriptEvents) / recordedSeconds,
+                replayedSpan / recordedSpan, percentile(errors, 0.5), percentile(errors, 0.95),
+                percentile(errors, 1.0), errors.size(), pressesAtPixel, presses);
+}

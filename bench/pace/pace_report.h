@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "input_driver.h"
+#include "server_event_log.h"
+
+// What the server saw while a workload was recorded, and what the recording held.
+struct RecordedPass {
+    std::vector<ServerEvent> events;
+    std::uint32_t startMs = 0;  // server time when the recording started
+    std::uint32_t stopMs = 0;   // and stopped
+    std::size_t samples = 0;    // pointer samples in the saved script
+    std::size_t scriptEvents = 0;  // all its events
+};
+
+// Compares the replay (what the server saw while the script played) with the recorded pass and
+// prints: samples per second, replay span / recorded span, per-event offset error (each pass
+// measured from its own start; the player sends its first event 10 ms after it starts), and how
+// many presses came back at their recorded pixel.
+void printPaceFigures(const char* label, InputDriver::Workload workload, const RecordedPass& recorded,
+                      const std::vector<ServerEvent>& replayed);
