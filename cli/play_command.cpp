@@ -105,6 +105,11 @@ int runPlay(const Invocation& invocation)
         reportUnplayable(codec, path, read, std::cerr);
         return read.verdict == ScriptFileResult::Verdict::Refused ? kExitFailed : kExitUsage;
     }
+    if (events.empty()) {
+        // Looping over nothing would only spin.
+        std::fprintf(stderr, "tamblo-cli: %s: no events to play\n", path.c_str());
+        return kExitDone;
+    }
 
     const std::unique_ptr<PlatformInput> platform = createSystemPlatform();
     Player player(*platform);

@@ -106,7 +106,10 @@ TEST_F(ScriptCheckTest, ReportsAFileThatCannotBeReadByName)
     std::ostringstream err;
     const std::string path = dir.file("missing.tbcode");
     EXPECT_EQ(ScriptCheck(codec).run(path, false, out, err), ScriptFileResult::Verdict::Unreadable);
-    EXPECT_EQ(err.str(), path + ": No such file or directory\n");
+    // The reason is the system's own wording.
+    EXPECT_EQ(err.str().rfind(path + ": ", 0), 0u) << err.str();
+    EXPECT_GT(err.str().size(), path.size() + 3);
+    EXPECT_EQ(out.str(), "");
 }
 
 TEST(Durations, ReadForPeople)
