@@ -1,4 +1,5 @@
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
 #include <cstdio>
 #include <iostream>
@@ -24,6 +25,18 @@ std::uint64_t passMilliseconds(const std::vector<InputEvent>& events)
     for (const InputEvent& event : events)
         total += kWaitBeforeEventMs + (isKind(event, EventKind::Sleep) ? static_cast<std::uint32_t>(event.value) : 0);
     return total;
+}
+
+// Whole seconds as a clock shows them: "0:07", "12:30", "3:02:05".
+std::string clockText(std::uint64_t seconds)
+{
+    char text[32];
+    if (seconds >= 3600)
+        std::snprintf(text, sizeof text, "%llu:%02u:%02u", static_cast<unsigned long long>(seconds / 3600),
+                      static_cast<unsigned>(seconds / 60 % 60), static_cast<unsigned>(seconds % 60));
+    else
+        std::snprintf(text, sizeof text, "%u:%02u", static_cast<unsigned>(seconds / 60), static_cast<unsigned>(seconds % 60));
+    return text;
 }
 
 // Where a playback is, for the progress line and the closing message.
@@ -77,7 +90,7 @@ private:
         shown += ", event " + std::to_string(player.eventsPlayed.load()) + " of " + std::to_string(events);
         if (!invocation.loop) {
             const double left = leftInPass + scaledPass * static_cast<double>(invocation.repeat - pass);
-            shown += ", " + formatDuration(static_cast<std::uint64_t>(left) / 1000 * 1000) + " left";
+            shown += ", " + clockText(static_cast<std::uint64_t>(std::ceil(left / 1000.0))) + " left";
         }
         return shown + "; " + invocation.stopKey.name() + " or Ctrl-C stops";
     }
