@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <mutex>
+#include <thread>
 
 #include "capture/input_listener.h"
 #include "cli/commands.h"
@@ -53,14 +54,18 @@ int runRecord(const Invocation& invocation)
     recorder.startRecording();
     std::fprintf(stderr, "tamblo-cli: recording to %s; %s or Ctrl-C stops\n", path.c_str(),
                  invocation.stopKey.name().c_str());
-    // Pointer samples follow the recording's clock; the tick only has to come often enough.
-    for (auto tick = platform->now(); !stop; tick += kSamplingTick) {
+    // Pointer samples follow the recording's clock; the tick only has to come often enough, and on
+    // time on a busy machine, which the platform's fine timer and priority give. It sleeps rather
+    // than spins to its deadlines: a late tick loses nothing.
+    platform->beginPreciseTiming();
+    for (auto tick = std::chrono::steady_clock::now(); !stop; tick += kSamplingTick) {
         if (!invocation.clicksOnly) {
             std::lock_guard<std::mutex> lock(g_listenerMutex);
             recorder.sampleDueSlots();
         }
-        platform->sleepUntil(tick + kSamplingTick);
+        std::this_thread::sleep_until(tick + kSamplingTick);
     }
+    platform->endPreciseTiming();
     // What ended the recording pressed keys of its own; those are not part of it.
     KeyChord ending;
     if (recorder.stopKeyPressed())
