@@ -2,9 +2,6 @@
 // not a regular file, and the first refused line.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstring>
 #include <string>
 #include <vector>
@@ -157,34 +154,6 @@ TEST_F(ScriptFileTest, LongFilesCrossManyChunks)
     ASSERT_EQ(events.size(), 20000u);
     EXPECT_EQ(events[19999].y, 19999);
     EXPECT_EQ(events[12345].x, 345);
-}
-
-TEST_F(ScriptFileTest, RefusesWhatIsNotARegularFileWithoutBlocking)
-{
-    ASSERT_EQ(mkfifo(dir.file("pipe.tbcode").c_str(), 0600), 0);
-    ASSERT_EQ(mkdir(dir.file("folder.tbcode").c_str(), 0700), 0);
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {dir.file("pipe.tbcode"), "not a script file but a named pipe"},
-        {dir.file("folder.tbcode"), "not a script file but a folder"},
-        {"/dev/null", "not a script file but a device"},
-        {dir.file("missing.tbcode"), "No such file or directory"},
-    };
-    for (const auto& [path, problem] : cases) {
-        std::vector<InputEvent> events;
-        const ScriptFileResult result = readScriptFile(path, codec, &events);
-        EXPECT_EQ(result.verdict, ScriptFileResult::Verdict::Unreadable) << path;
-        EXPECT_EQ(result.problem, problem) << path;
-    }
-}
-
-TEST_F(ScriptFileTest, FollowsASymbolicLinkToARegularFile)
-{
-    writeFile(dir.file("real.tbcode"), "LOGMOUSEPOS:7:8\n");
-    ASSERT_EQ(symlink(dir.file("real.tbcode").c_str(), dir.file("link.tbcode").c_str()), 0);
-    std::vector<InputEvent> events;
-    EXPECT_EQ(readScriptFile(dir.file("link.tbcode"), codec, &events).verdict, ScriptFileResult::Verdict::Accepted);
-    ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(events[0].x, 7);
 }
 
 }  // namespace
