@@ -135,8 +135,10 @@ int runPlay(const Invocation& invocation)
         std::fprintf(stderr, "tamblo-cli: %s\n", problem.c_str());
         return session.exitStatus(kExitFailed);
     }
-    if (!session.countdown(invocation.countdownSeconds, "playing"))
+    if (!session.countdown(invocation.countdownSeconds, "playing")) {
+        std::fprintf(stderr, "tamblo-cli: stopped before playing\n");
         return session.exitStatus(kExitDone);
+    }
 
     PlaybackPosition position;
     bool failed = false;

@@ -48,8 +48,10 @@ int runRecord(const Invocation& invocation)
         std::fprintf(stderr, "tamblo-cli: %s\n", problem.c_str());
         return session.exitStatus(kExitFailed);
     }
-    if (!session.countdown(invocation.countdownSeconds, "recording"))
+    if (!session.countdown(invocation.countdownSeconds, "recording")) {
+        std::fprintf(stderr, "tamblo-cli: stopped before the recording started; %s left as it was\n", path.c_str());
         return session.exitStatus(kExitDone);
+    }
 
     recorder.startRecording();
     std::fprintf(stderr, "tamblo-cli: recording to %s; %s or Ctrl-C stops\n", path.c_str(),
@@ -59,7 +61,7 @@ int runRecord(const Invocation& invocation)
     // than spins to its deadlines: a late tick loses nothing.
     platform->beginPreciseTiming();
     for (auto tick = std::chrono::steady_clock::now(); !stop; tick += kSamplingTick) {
-        if (!invocation.clicksOnly) {
+        if (!invocation.clicksOnly && recorder.isRecording()) {
             std::lock_guard<std::mutex> lock(g_listenerMutex);
             recorder.sampleDueSlots();
         }
