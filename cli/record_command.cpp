@@ -2,7 +2,9 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <mutex>
+#include <random>
 #include <thread>
 
 #include "capture/input_listener.h"
@@ -15,16 +17,39 @@ namespace {
 constexpr std::chrono::milliseconds kSamplingTick{1};
 constexpr int kVkC = 0x43;
 
+namespace fs = std::filesystem;
+
 // A recording is worth nothing if it cannot be saved at the end, so a file in a folder that does
-// not exist is refused before it starts.
-bool folderExists(const std::string& path, std::string& problem)
+// not exist or takes no files, or a name that is a folder, is refused before it starts.
+bool canSaveTo(const std::string& path, std::string& problem)
 {
     std::error_code error;
-    const std::filesystem::path folder = std::filesystem::u8path(path).parent_path();
-    if (folder.empty() || std::filesystem::is_directory(folder, error))
-        return true;
-    problem = "no such folder: " + folder.u8string();
-    return false;
+    const fs::path target = fs::u8path(path);
+    if (fs::is_directory(target, error)) {
+        problem = "is a folder, not a file";
+        return false;
+    }
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    if (!fs::is_directory(folder, error)) {
+        problem = "no such folder: " + folder.u8string();
+        return false;
+    }
+    const fs::path probe = folder / fs::u8path(".tamblo-cli-" + std::to_string(std::random_device()()));
+    const bool writable = static_cast<bool>(std::ofstream(probe));
+    fs::remove(probe, error);
+    if (!writable)
+        problem = "cannot create files in " + folder.u8string();
+    return writable;
+}
+
+// Where a recording goes when its own file cannot be written at the end, so it is not lost.
+fs::path fallbackPath()
+{
+    std::error_code error;
+    fs::path folder = fs::temp_directory_path(error);
+    if (error)
+        folder = ".";
+    return folder / fs::u8path("tamblo-recording-" + std::to_string(std::random_device()()) + ".tbcode");
 }
 
 }  // namespace
@@ -33,7 +58,7 @@ int runRecord(const Invocation& invocation)
 {
     const std::string& path = invocation.files.front();
     std::string problem;
-    if (!folderExists(path, problem)) {
+    if (!canSaveTo(path, problem)) {
         std::fprintf(stderr, "tamblo-cli: %s: %s\n", path.c_str(), problem.c_str());
         return kExitUsage;
     }
@@ -80,6 +105,11 @@ int runRecord(const Invocation& invocation)
     const std::vector<InputEvent> capture = recorder.copyEvents();
     if (!recorder.saveToFile(path, capture, &reason)) {
         std::fprintf(stderr, "tamblo-cli: %s: cannot save the recording: %s\n", path.c_str(), reason.c_str());
+        const std::string kept = fallbackPath().u8string();
+        if (recorder.saveToFile(kept, capture, &reason))
+            std::fprintf(stderr, "tamblo-cli: the recording is kept in %s\n", kept.c_str());
+        else
+            std::fprintf(stderr, "tamblo-cli: %s: cannot keep the recording either: %s\n", kept.c_str(), reason.c_str());
         return kExitFailed;
     }
     std::fprintf(stderr, "tamblo-cli: saved %zu events to %s\n", capture.size(), path.c_str());

@@ -7,6 +7,8 @@
 #include <signal.h>
 #include <sys/stat.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -257,9 +259,41 @@ TEST_F(CliOnDisplay, ClicksOnlyKeepsThePaceAndASignalStillSaves)
     }
 }
 
+TEST_F(CliOnDisplay, AFailedSaveSaysWhyAndKeepsTheRecording)
+{
+    std::filesystem::create_directories(dir.file("tmp"));
+    std::filesystem::create_directories(dir.file("gone"));
+    const char* const savedTmp = std::getenv("TMPDIR");
+    const std::string keptTmp = savedTmp ? savedTmp : "";
+    setenv("TMPDIR", dir.file("tmp").c_str(), 1);
+    CliProcess record({"record", dir.file("gone/x.tbcode")});
+    if (savedTmp)
+        setenv("TMPDIR", keptTmp.c_str(), 1);
+    else
+        unsetenv("TMPDIR");
+    ASSERT_TRUE(record.waitForError("recording to")) << record.error();
+    input.move(77, 88);
+    input.button(3, true);
+    input.button(3, false);
+    input.sync();
+    std::this_thread::sleep_for(50ms);
+    std::filesystem::remove_all(dir.file("gone"));
+    record.signal(SIGTERM);
+    EXPECT_EQ(record.wait(), 1);
+    EXPECT_NE(record.error().find(dir.file("gone/x.tbcode") + ": cannot save the recording: "), std::string::npos)
+        << record.error();
+    const std::string keptIn = "the recording is kept in ";
+    const std::size_t at = record.error().find(keptIn);
+    ASSERT_NE(at, std::string::npos) << record.error();
+    const std::string kept = record.error().substr(at + keptIn.size(), record.error().find('\n', at) - at - keptIn.size());
+    EXPECT_EQ(kept.rfind(dir.file("tmp"), 0), 0u) << kept;
+    EXPECT_NE(readFile(kept).find("RBUTTONDOWN:77:88\n"), std::string::npos) << readFile(kept);
+}
+
 TEST_F(CliOnDisplay, ExitStatusesAndMessagesOfCheckAndPlay)
 {
     const std::string good = script("good.tbcode", "LOGMOUSEPOS:1:1\n");
+    std::filesystem::create_directories(dir.file("tmp"));
     const std::string bad = script("bad.tbcode", "LOGMOUSEPOS:1:1\nMBUTTONUP:1:1\n");
     ASSERT_EQ(mkfifo(dir.file("fifo.tbcode").c_str(), 0600), 0);
     const std::string refusal = bad + ":2: unknown keyword \"MBUTTONUP\" (the middle-button release is MBUTTONUNUP)\n"
@@ -276,6 +310,7 @@ TEST_F(CliOnDisplay, ExitStatusesAndMessagesOfCheckAndPlay)
         {{"check", "--quiet", bad, dir.file("fifo.tbcode")}, 2, refusal + dir.file("fifo.tbcode") + ": not a script file but a named pipe\n"},
         {{"play", dir.file("none.tbcode")}, 2, dir.file("none.tbcode") + ": No such file or directory\n"},
         {{"play", good, "--speed", "0"}, 2, "tamblo-cli: --speed needs a factor from 0.1 to 10, not \"0\"\nTry 'tamblo-cli --help'.\n"},
+        {{"record", dir.file("tmp")}, 2, "tamblo-cli: " + dir.file("tmp") + ": is a folder, not a file\n"},
         {{"record", dir.file("no/such/folder.tbcode")}, 2, "tamblo-cli: " + dir.file("no/such/folder.tbcode") + ": no such folder: " + dir.file("no/such") + "\n"},
         {{"play", good, "--stop-key", "F24"}, 1, "tamblo-cli: the stop key F24 is on no key of this keyboard; choose another with --stop-key\n"},
     };
