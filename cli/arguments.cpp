@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <functional>
 #include <map>
 
 #include "platform/platform_input.h"

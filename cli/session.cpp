@@ -1,5 +1,6 @@
 #include "cli/session.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
