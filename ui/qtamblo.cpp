@@ -14,9 +14,9 @@
 
 #include <mutex>
 
+#include "script/script_file.h"
 #include "capture/input_listener.h"
 #include "platform/platform_input.h"
-#include "script/script_file.h"
 #include "ui/window_commands.h"
 #include "ui/window_title.h"
 
