@@ -261,15 +261,13 @@ LineReading ScriptCodec::readLine(std::string_view line) const
         return reading;
     }
 
-    const auto mouse = mouseFlags.find(keyword);
-    const auto key = keyFlags.find(keyword);
     std::size_t fieldsNeeded = 3;
     LineFault tooFew = LineFault::PointerFields;
-    if (mouse != mouseFlags.end()) {
+    if (const auto mouse = mouseFlags.find(keyword); mouse != mouseFlags.end()) {
         event.kind = toByte(EventKind::MouseButton);
         event.code = static_cast<std::uint8_t>(mouse->second);
         tooFew = LineFault::ButtonFields;
-    } else if (key != keyFlags.end()) {
+    } else if (const auto key = keyFlags.find(keyword); key != keyFlags.end()) {
         event.kind = toByte(EventKind::Key);
         event.code = static_cast<std::uint8_t>(key->second);
         fieldsNeeded = 4;
