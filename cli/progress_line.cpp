@@ -2,6 +2,9 @@
 
 void ProgressLine::show(const std::string& text)
 {
+    if (shown != 0 && text == current)
+        return;
+    current = text;
     // Carriage return and blanks, not terminal escapes, so every console draws it.
     std::string line = "\r" + text;
     if (text.size() < shown)

@@ -11,6 +11,7 @@ public:
     ProgressLine(const ProgressLine&) = delete;
     ProgressLine& operator=(const ProgressLine&) = delete;
 
+    // Draws `text` unless it is already shown.
     void show(const std::string& text);
     // Blanks the line and puts the cursor at its start, so later output starts clean.
     void clear();
@@ -18,4 +19,5 @@ public:
 private:
     std::FILE* stream;
     std::size_t shown = 0;
+    std::string current;
 };

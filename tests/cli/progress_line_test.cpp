@@ -27,6 +27,7 @@ TEST(ProgressLine, RedrawsInPlaceAndClearsOnce)
         line.show("pass 1 of 2");
         line.show("pass 2");
         line.show("pass 2 of 2");
+        line.show("pass 2 of 2");
         line.clear();
         line.clear();
     }
