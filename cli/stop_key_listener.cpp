@@ -49,8 +49,18 @@ void StopKeyListener::stopRecording(const KeyChord& chord)
         events.pop_back();
 }
 
+bool StopKeyListener::held(int generic)
+{
+    // The sided codes come in pairs from 0xA0: Shift, Control, Alt.
+    const int left = 0xA0 + 2 * (generic - win::VkShift);
+    return down.test(static_cast<std::size_t>(generic)) || down.test(static_cast<std::size_t>(left))
+           || down.test(static_cast<std::size_t>(left + 1)) || (platform.keyState(generic) & win::KeyStateDown) != 0;
+}
+
 void StopKeyListener::onKeyEvent(int msgCode, int vk)
 {
+    if (vk >= 0 && vk <= 0xFF)
+        down.set(static_cast<std::size_t>(vk), isPress(msgCode));
     if (isPress(msgCode) && vk == stopKey.virtualKey && (!stopKey.control || held(win::VkControl))
         && (!stopKey.alt || held(win::VkMenu)) && (!stopKey.shift || held(win::VkShift))) {
         recording = false;

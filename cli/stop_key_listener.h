@@ -32,7 +32,9 @@ public:
     void onMouseEvent(int msgCode) override;
 
 private:
-    bool held(int virtualKey) { return (platform.keyState(virtualKey) & win::KeyStateDown) != 0; }
+    // Whether a Shift, Control or Alt key (`generic`) is down, by either side: as the key presses
+    // seen here say, or as the platform says (for one held since before the capture started).
+    bool held(int generic);
     void append(int code, EventKind kind, int value);
 
     const KeyChord stopKey;
@@ -43,4 +45,7 @@ private:
     // Keys whose press this recording kept; a release of any other key was pressed before the
     // recording started and is not kept.
     std::bitset<256> pressedHere;
+    // Keys down as the capture has reported them; the platform's key state may lag behind the
+    // capture thread's own events.
+    std::bitset<256> down;
 };

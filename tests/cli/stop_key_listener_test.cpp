@@ -84,7 +84,19 @@ TEST_F(StopKeyListenerTest, TheStopKeyStopsWithItsModifiersHeldAndOthersAllowed)
     EXPECT_TRUE(stop);
     EXPECT_TRUE(listener->stopKeyPressed());
 
+    // The modifiers as the capture reports them, whatever the platform's key state says.
+    for (int generic : {0x10, 0x11, 0x12})
+        platform.releaseKey(generic);
     stop = false;
+    make(KeyChord{kVkS, true, false, false});
+    key(kDown, 0xA3);
+    key(kDown, kVkS);
+    EXPECT_TRUE(stop);
+    stop = false;
+    key(kUp, 0xA3);
+    key(kDown, kVkS);
+    EXPECT_FALSE(stop);
+
     make(KeyChord{0x77});
     key(kDown, 0x76);
     EXPECT_FALSE(stop);
