@@ -85,11 +85,15 @@ int runRecord(const Invocation& invocation)
     // time on a busy machine, which the platform's fine timer and priority give. It sleeps rather
     // than spins to its deadlines: a late tick loses nothing.
     platform->beginPreciseTiming();
+    ScreenPoint pointer;
     for (auto tick = std::chrono::steady_clock::now(); !stop; tick += kSamplingTick) {
         if (!invocation.clicksOnly && recorder.isRecording()) {
             std::lock_guard<std::mutex> lock(g_listenerMutex);
             recorder.sampleDueSlots();
         }
+        // A question to the input system on every tick also has it hand over promptly the actions
+        // the capture is waiting for, which it may otherwise hold back while nothing else is sent.
+        platform->cursorPos(pointer);
         std::this_thread::sleep_until(tick + kSamplingTick);
     }
     platform->endPreciseTiming();
