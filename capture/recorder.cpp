@@ -144,25 +144,56 @@ std::vector<InputEvent> Recorder::copyEvents() const
     }
 }
 
-bool Recorder::saveToFile(const std::string& path, std::string* reason) const
+std::vector<InputEvent> Recorder::copyEventsWhileEnding() const
 {
-    if (path.empty()) {
-        if (reason)
-            *reason = "no file name";
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
+    while (!g_listenerMutex.try_lock()) {
+        if (std::chrono::steady_clock::now() >= giveUp)
+            return events;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    std::vector<InputEvent> copy = events;
+    g_listenerMutex.unlock();
+    return copy;
+}
+
+bool Recorder::saveToFile(const std::string& path, FileFailure& failure) const
+{
+    return saveToFile(path, copyEvents(), failure);
+}
+
+bool Recorder::saveToFile(const std::string& path, const std::vector<InputEvent>& capture,
+                          FileFailure& failure) const
+{
+    if (!codec) {
+        failure = FileFailure{FileFailureCause::Other, "no script codec attached", ""};
         return false;
     }
-    return saveToFile(path, copyEvents(), reason);
+    std::vector<std::string> lines;
+    codec->toLines(capture, lines);
+    return replaceFileContents(path, joinLines(lines), failure);
+}
+
+namespace {
+
+bool reportedAsText(bool saved, const FileFailure& failure, std::string* reason)
+{
+    if (!saved && reason)
+        *reason = failure.reason();
+    return saved;
+}
+
+}  // namespace
+
+bool Recorder::saveToFile(const std::string& path, std::string* reason) const
+{
+    FileFailure failure;
+    return reportedAsText(saveToFile(path, failure), failure, reason);
 }
 
 bool Recorder::saveToFile(const std::string& path, const std::vector<InputEvent>& capture,
                           std::string* reason) const
 {
-    if (!codec) {
-        if (reason)
-            *reason = "no script codec attached";
-        return false;
-    }
-    std::vector<std::string> lines;
-    codec->toLines(capture, lines);
-    return replaceFileContents(path, joinLines(lines), reason);
+    FileFailure failure;
+    return reportedAsText(saveToFile(path, capture, failure), failure, reason);
 }

@@ -7,6 +7,7 @@
 
 #include "capture/input_event.h"
 
+struct FileFailure;
 class PlatformInput;
 class ScriptCodec;
 
@@ -56,11 +57,18 @@ public:
     // A copy of the captured list; g_listenerMutex is held only while copying. Window thread only
     // (the thread that clears the list).
     std::vector<InputEvent> copyEvents() const;
+    // A copy for a program that must end now, from any thread: it waits a moment for
+    // g_listenerMutex, then copies without it, since its holder may be this very thread or one
+    // that is stuck for good; neither changes the list any more.
+    std::vector<InputEvent> copyEventsWhileEnding() const;
 
     // Writes the captured list as a script. True only when the whole file was written and closed;
-    // otherwise the previous file is untouched and `reason` says why.
-    bool saveToFile(const std::string& path, std::string* reason = nullptr) const;
+    // otherwise the previous file is untouched and `failure` says why.
+    bool saveToFile(const std::string& path, FileFailure& failure) const;
     // The same for a capture taken earlier with copyEvents.
+    bool saveToFile(const std::string& path, const std::vector<InputEvent>& capture, FileFailure& failure) const;
+    // Both, with the reason (if asked for) as one line of English.
+    bool saveToFile(const std::string& path, std::string* reason = nullptr) const;
     bool saveToFile(const std::string& path, const std::vector<InputEvent>& capture,
                     std::string* reason = nullptr) const;
 

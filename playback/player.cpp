@@ -59,6 +59,13 @@ private:
     std::vector<std::uint32_t> keys;
 };
 
+// Screen coordinates are signed 16-bit: a position left of or above the primary monitor is stored
+// as its low 16 bits (-10 as 65526) and must be moved to as the negative number it is.
+bool moveTo(PlatformInput& platform, const InputEvent& event)
+{
+    return platform.setCursorPos(static_cast<std::int16_t>(event.x), static_cast<std::int16_t>(event.y));
+}
+
 class PreciseTiming {
 public:
     explicit PreciseTiming(PlatformInput& platform) : platform(platform) { platform.beginPreciseTiming(); }
@@ -101,7 +108,7 @@ bool Player::play(const std::vector<InputEvent>& events)
 
         switch (static_cast<EventKind>(event.kind)) {
         case EventKind::MouseButton:
-            if (!platform.setCursorPos(event.x, event.y)) {
+            if (!moveTo(platform, event)) {
                 completed = false;
                 break;
             }
@@ -109,7 +116,7 @@ bool Player::play(const std::vector<InputEvent>& events)
             held.mouse(event.code);
             break;
         case EventKind::Key: {
-            platform.setCursorPos(event.x, event.y);
+            moveTo(platform, event);
             const auto virtualKey = static_cast<std::uint32_t>(event.value);
             platform.injectKey(virtualKey, event.code);
             held.key(virtualKey, event.code);
@@ -126,7 +133,7 @@ bool Player::play(const std::vector<InputEvent>& events)
             break;
         }
         case EventKind::MousePos:
-            platform.setCursorPos(event.x, event.y);
+            moveTo(platform, event);
             break;
         default:
             completed = false;

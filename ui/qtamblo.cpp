@@ -16,7 +16,9 @@
 
 #include "script/script_file.h"
 #include "capture/input_listener.h"
+#include "platform/file_replace.h"
 #include "platform/platform_input.h"
+#include "ui/save_failure.h"
 #include "ui/window_commands.h"
 #include "ui/window_title.h"
 
@@ -122,7 +124,10 @@ void QTamblo::setRecording(bool on)
         ui.pushButton->setText(tr("录制"));
         qCInfo(recordLog, "record stop");
         recording = false;
+        // Until its save dialog is done, the capture still counts as unsaved.
+        savePending = true;
         onclickedSave(true);
+        savePending = false;
     }
 }
 
@@ -180,17 +185,24 @@ void QTamblo::onclickedPlay(bool)
     if (readScriptFile(fileName.toUtf8().toStdString(), codec, &events).verdict
         != ScriptFileResult::Verdict::Accepted)
         return;
+    // A box closed because the program is ending answers nothing, so it must not start a playback.
     if (QMessageBox::question(this, translatedTitle(), tr("读取脚本成功，是否播放？"),
                               QMessageBox::Yes | QMessageBox::No, QMessageBox::NoButton)
-        == QMessageBox::No)
+            == QMessageBox::No
+        || isEnding())
         return;
 
     hideAction->activate(QAction::Trigger);
     player.stopRequested = false;
+    // A termination request sets the stop flag; one that came just before it was cleared is seen here.
+    if (isEnding())
+        return;
     player.play(events);
     while (loop && !player.stopRequested)
         player.play(events);
     player.stopRequested = false;
+    if (isEnding())
+        return;
     restoreAction->activate(QAction::Trigger);
 
     QMessageBox::information(this, translatedTitle(), tr("脚本播放结束"), QMessageBox::Yes,
@@ -201,15 +213,20 @@ void QTamblo::onclickedSave(bool)
 {
     // Taken before the dialog opens: a recording started while it is open must not replace it.
     const std::vector<InputEvent> capture = copyEvents();
-    const QString fileName = QFileDialog::getSaveFileName(this, tr("保存录制脚本"), QString(),
-                                                          QString::fromLatin1(kScriptFilter));
-    if (fileName.isNull())
-        return;
-    std::string reason;
-    if (!saveToFile(fileName.toUtf8().toStdString(), capture, &reason)) {
+    // After a failure the dialog comes back on the same folder and name, until a save succeeds or
+    // the user cancels: a recording is never lost to one failed attempt.
+    QString proposed;
+    for (;;) {
+        const QString fileName = QFileDialog::getSaveFileName(this, tr("保存录制脚本"), proposed,
+                                                              QString::fromLatin1(kScriptFilter));
+        if (fileName.isNull())
+            return;
+        FileFailure failure;
+        if (saveToFile(fileName.toUtf8().toStdString(), capture, failure))
+            break;
         QMessageBox::warning(this, translatedTitle(),
-                             tr("保存失败") + QStringLiteral("：%1\n%2").arg(fileName, QString::fromStdString(reason)));
-        return;
+                             tr("保存失败") + QStringLiteral("：%1\n%2").arg(fileName, describeSaveFailure(failure)));
+        proposed = fileName;
     }
     QMessageBox::information(this, translatedTitle(), tr("保存成功"), QMessageBox::Ok,
                              QMessageBox::NoButton);

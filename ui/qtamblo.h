@@ -40,6 +40,23 @@ public:
     // for any other message.
     bool handleWindowCommand(unsigned message, quintptr wParam);
 
+    // Shows the window in its normal state, above the others (a second start asks for this).
+    void bringToFront();
+    // Whether there is a capture the user has not yet had the chance to save: a recording runs,
+    // or the save dialog of the one just stopped is open.
+    bool hasUnsavedCapture() const { return recording || savePending; }
+    // Writes an unsaved capture, once, to a new file in the recovery folder. Returns a sentence for
+    // the user saying where it went (or why it could not be kept); "" when there was nothing to
+    // keep. Safe on any thread, also while the program is ending abruptly.
+    std::string rescueUnsavedCapture();
+    // The program has been asked to end: a running playback stops (no end box), an unsaved
+    // capture is kept, and the application quits.
+    void endRun();
+    // Whether the program is ending, so no workflow starts anything new.
+    bool isEnding() const;
+    // Set from outside (a termination request) to stop a running playback at once.
+    std::atomic<bool>& playbackStopFlag() { return player.stopRequested; }
+
 public slots:
     void onclicked(bool checked = false);
     void onclickedPlay(bool = false);
@@ -72,6 +89,9 @@ private:
 
     // The native window handle once shown (Windows posts to it); 0 means commands are ignored.
     std::atomic<quintptr> commandTarget{0};
+    std::atomic<bool> savePending{false};
+    std::atomic<bool> rescued{false};
+    bool ending = false;
     bool captureRunning = false;
     std::string captureFailureReason;
 };

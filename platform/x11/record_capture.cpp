@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 
+#include "platform/x11/display_connection.h"
 #include "platform/x11/key_state_table.h"
 
 namespace {
@@ -67,7 +68,7 @@ bool RecordCapture::openConnections(std::string& reason)
         reason = "No X display: the DISPLAY environment variable is not set.";
         return false;
     }
-    control = XOpenDisplay(nullptr);
+    control = openDisplayConnection();
     if (!control) {
         reason = "Cannot open the X display " + name + ".";
         return false;
@@ -84,8 +85,8 @@ bool RecordCapture::openConnections(std::string& reason)
         reason = "The X server at " + name + " has no XTEST extension, which playing input back needs.";
         return false;
     }
-    data = XOpenDisplay(nullptr);
-    keymapSource = XOpenDisplay(nullptr);
+    data = openDisplayConnection();
+    keymapSource = openDisplayConnection();
     if (!data || !keymapSource || !keymap.load(keymapSource)) {
         reason = "Cannot open further connections to the X display " + name + ".";
         return false;
@@ -173,7 +174,7 @@ void RecordCapture::release()
     }
     for (Display** connection : {&keymapSource, &data, &control}) {
         if (*connection)
-            XCloseDisplay(*connection);
+            closeDisplayConnection(*connection);
         *connection = nullptr;
     }
 }

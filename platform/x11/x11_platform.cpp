@@ -44,6 +44,8 @@ void X11Platform::sleepUntil(Clock::time_point deadline)
 
 void X11Platform::beginPreciseTiming()
 {
+    // A playback begins: its guardian is started now rather than on the first press.
+    injector.startGuardian();
     beginPreciseThreadTiming();
 }
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "platform/x11/debug_output.h"
+#include "platform/x11/display_connection.h"
 #include "platform/x11/virtual_keys.h"
 
 namespace {
@@ -32,18 +33,20 @@ void reportUntypable(int virtualKey, const char* why)
 
 XTestInjector::XTestInjector(SpareKeyBindings& spareKeys) : spareKeys(spareKeys)
 {
-    display = XOpenDisplay(nullptr);
+    display = openDisplayConnection();
     int eventBase = 0;
     int errorBase = 0;
     int major = 0;
     int minor = 0;
     if (display && (!XTestQueryExtension(display, &eventBase, &errorBase, &major, &minor) || !keymap.load(display))) {
-        XCloseDisplay(display);
+        closeDisplayConnection(display);
         display = nullptr;
     }
     // Injected input must not wait for another client's server grab.
-    if (display)
+    if (display) {
         XTestGrabControl(display, True);
+        guardian = std::make_unique<GuardianLink>(DisplayString(display));
+    }
 }
 
 XTestInjector::~XTestInjector()
@@ -52,10 +55,13 @@ XTestInjector::~XTestInjector()
         return;
     // A key still held on a borrowed keycode is let go and its keycode given back.
     while (!boundKeys.empty()) {
-        XTestFakeKeyEvent(display, boundKeys.begin()->second, False, CurrentTime);
+        const KeyCode keycode = boundKeys.begin()->second;
+        XTestFakeKeyEvent(display, keycode, False, CurrentTime);
+        XSync(display, False);
+        guardian->tell(HeldInputLedger::Op::KeyUp, keycode);
         unbind(boundKeys.begin()->first);
     }
-    XCloseDisplay(display);
+    closeDisplayConnection(display);
 }
 
 bool XTestInjector::pointerPosition(ScreenPoint& point)
@@ -89,10 +95,17 @@ void XTestInjector::pressButtons(std::uint32_t flags)
     if (!display)
         return;
     for (const ButtonFlag& button : kButtonFlags) {
-        if (flags & button.flag)
-            XTestFakeButtonEvent(display, button.button, button.press, CurrentTime);
+        if (!(flags & button.flag))
+            continue;
+        if (button.press)
+            guardian->tell(HeldInputLedger::Op::ButtonDown, static_cast<std::uint8_t>(button.button));
+        XTestFakeButtonEvent(display, button.button, button.press, CurrentTime);
     }
     XSync(display, False);
+    for (const ButtonFlag& button : kButtonFlags) {
+        if ((flags & button.flag) && !button.press)
+            guardian->tell(HeldInputLedger::Op::ButtonUp, static_cast<std::uint8_t>(button.button));
+    }
 }
 
 void XTestInjector::pressKey(std::uint32_t virtualKey, std::uint32_t flags)
@@ -106,10 +119,21 @@ void XTestInjector::pressKey(std::uint32_t virtualKey, std::uint32_t flags)
     const KeyCode keycode = keycodeFor(key, press);
     if (keycode == 0)
         return;
+    if (press)
+        guardian->tell(HeldInputLedger::Op::KeyDown, keycode);
     XTestFakeKeyEvent(display, keycode, press, CurrentTime);
-    if (!press)
-        unbind(key);
     XSync(display, False);
+    if (!press) {
+        guardian->tell(HeldInputLedger::Op::KeyUp, keycode);
+        unbind(key);
+    }
+}
+
+void XTestInjector::startGuardian()
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    if (guardian)
+        guardian->start();
 }
 
 bool XTestInjector::hasKeyFor(int virtualKey)
@@ -158,6 +182,7 @@ KeyCode XTestInjector::bindSpareKeycode(int virtualKey, KeySym keysym)
         return 0;
     }
     spareKeys.remember(keycode, virtualKey);
+    guardian->tell(HeldInputLedger::Op::Bind, keycode);
     XChangeKeyboardMapping(display, keycode, 1, &keysym, 1);
     XSync(display, False);
     keymap.load(display);
@@ -173,6 +198,7 @@ void XTestInjector::unbind(int virtualKey)
     KeySym none = NoSymbol;
     XChangeKeyboardMapping(display, bound->second, 1, &none, 1);
     XSync(display, False);
+    guardian->tell(HeldInputLedger::Op::Unbind, bound->second);
     keymap.load(display);
     boundKeys.erase(bound);
 }

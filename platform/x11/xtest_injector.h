@@ -4,13 +4,16 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <mutex>
 
 #include "platform/platform_input.h"
+#include "platform/x11/guardian_link.h"
 #include "platform/x11/keymap.h"
 
 // Pointer queries and synthetic input through XTEST, on a connection of its own that any thread
-// may use. Every injection reaches the server before the call returns.
+// may use. Every injection reaches the server before the call returns. A guardian process hears
+// of every press, release and keycode binding, and undoes what is left if this process is killed.
 class XTestInjector {
 public:
     explicit XTestInjector(SpareKeyBindings& spareKeys);
@@ -27,6 +30,8 @@ public:
     void pressButtons(std::uint32_t flags);
     // A Windows virtual key, pressed or (with KEYEVENTF_KEYUP) released.
     void pressKey(std::uint32_t virtualKey, std::uint32_t flags);
+    // Starts the guardian ahead of the first press (it is started on demand otherwise).
+    void startGuardian();
 
 private:
     void followKeymapChanges();
@@ -40,4 +45,5 @@ private:
     // Virtual keys pressed on a temporarily bound spare keycode, until released.
     std::map<int, KeyCode> boundKeys;
     SpareKeyBindings& spareKeys;
+    std::unique_ptr<GuardianLink> guardian;
 };

@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QMouseEvent>
-#include <QProcess>
 #include <QScreen>
 #include <QTest>
 #include <QWidget>
@@ -11,11 +10,11 @@
 #include <gtest/gtest.h>
 
 #include "modal_driver.h"
-#include "x_session.h"
+#include "tamblo_process.h"
 
 namespace {
 
-const std::string kTitle = "Norrel鼠标自动点击器1008";
+const std::string& kTitle = kWindowTitleUtf8;
 
 class ClickObserver : public QWidget {
 public:
@@ -29,71 +28,7 @@ protected:
     }
 };
 
-class Tamblo {
-public:
-    Tamblo()
-    {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("QT_LOGGING_RULES", "tamblo.record.info=true");
-        process.setProcessEnvironment(environment);
-        process.setProgram(QStringLiteral(TAMBLO_EXECUTABLE));
-        process.start();
-    }
-    ~Tamblo()
-    {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished(3000);
-        }
-    }
-    bool logged(const char* line)
-    {
-        log += process.readAllStandardError();
-        return log.contains(line);
-    }
-
-    QProcess process;
-    QByteArray log;
-};
-
-class EndToEndTest : public ::testing::Test {
-protected:
-    // Waits for exactly one window of that title (a dialog, or the main window), focuses it and
-    // returns it; 0 if none shows up.
-    unsigned long awaitWindow(const std::string& title, bool dialog)
-    {
-        unsigned long found = 0;
-        waitFor(
-            [&] {
-                const auto windows = x.windowsTitled(title, dialog);
-                found = windows.size() == 1 ? windows.front() : 0;
-                return found != 0;
-            },
-            10000);
-        if (found) {
-            x.focus(found);
-            QTest::qWait(150);
-        }
-        return found;
-    }
-    bool awaitGone(unsigned long window, const std::string& title)
-    {
-        return waitFor([&] {
-            const auto windows = x.windowsTitled(title, true);
-            return std::find(windows.begin(), windows.end(), window) == windows.end();
-        });
-    }
-    // Types a file name into the focused file dialog and confirms it.
-    void fillIn(unsigned long dialog, const std::string& title, const QString& path)
-    {
-        x.typeText(path.toStdString());
-        QTest::qWait(200);
-        for (int attempt = 0; attempt < 3 && !awaitGone(dialog, title); ++attempt)
-            x.tapKey("Return");
-    }
-
-    XSession x;
-};
+using EndToEndTest = DesktopFixture;
 
 TEST_F(EndToEndTest, RecordedClicksAreReplayedAtTheSamePoints)
 {

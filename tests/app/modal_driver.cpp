@@ -50,6 +50,8 @@ void record(QFileDialog* dialog, FileDialogSeen* seen)
     seen->caption = dialog->windowTitle();
     seen->nameFilters = dialog->nameFilters();
     seen->saving = dialog->acceptMode() == QFileDialog::AcceptSave;
+    seen->directory = dialog->directory().absolutePath();
+    seen->selectedFiles = dialog->selectedFiles();
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <deque>
 #include <functional>
 
+#include "qt_printers.h"
+
 class QFileDialog;
 
 // What a message box showed when it was answered.
@@ -27,6 +29,8 @@ struct FileDialogSeen {
     QString caption;
     QStringList nameFilters;
     bool saving = false;
+    QString directory;          // the folder the dialog opened in
+    QStringList selectedFiles;  // what it offered before it was answered
 };
 
 // Answers the modal dialogs that the code under test opens, one step per dialog, in order. It polls

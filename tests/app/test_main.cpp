@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/x11/held_input_check.h"
+
 // The window tests need one QApplication for the whole run, made before any test.
 int main(int argc, char** argv)
 {
@@ -11,5 +13,6 @@ int main(int argc, char** argv)
     // Without a window manager, focusing dialogs that close at once makes xcb complain; harmless.
     qputenv("QT_LOGGING_RULES", "qt.qpa.xcb.warning=false");
     QApplication application(argc, argv);
+    installHeldInputCheck();
     return RUN_ALL_TESTS();
 }

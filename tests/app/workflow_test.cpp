@@ -3,10 +3,16 @@
 #include <QTextCodec>
 #include <QTest>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 
 #include "capture/input_listener.h"
+#include "platform/file_replace.h"
+#include "tests/core/file_size_limit.h"
+#include "ui/save_failure.h"
 #include "window_fixture.h"
 
 namespace {
@@ -119,23 +125,75 @@ TEST_F(RecordingTest, StoppingWhenNotRecordingStillOffersToSaveTheEmptyCapture)
     EXPECT_EQ(saved.text, QStringLiteral("保存成功"));
 }
 
-TEST_F(RecordingTest, AFailedSaveIsReportedWithTheFileAndTheReason)
+TEST_F(RecordingTest, AFailedSaveSaysWhyAndOffersTheSameNameAgainUntilItSucceeds)
+{
+    const QString path = scratchFile("clicks.tbcode");
+    std::optional<FileSizeLimit> fullDisk(std::in_place, 4, true);
+    FileDialogSeen again;
+    BoxSeen failed, saved;
+    driver.then(chooseFile(path))
+        .then(answerBox(QMessageBox::Ok, &failed))
+        .then([&](QWidget* dialog) {
+            fullDisk.reset();
+            chooseFile(path, &again)(dialog);
+        })
+        .then(answerBox(QMessageBox::Ok, &saved));
+    window.setRecording(true);
+    platform.setPointer(100, 200);
+    deliverMouseEvent(win::WmLButtonDown);
+    window.setRecording(false);
+
+    EXPECT_TRUE(driver.allStepsUsed());
+    EXPECT_TRUE(driver.unexpected.isEmpty()) << driver.unexpected.join("; ").toStdString();
+    EXPECT_EQ(failed.title, kTitle);
+    EXPECT_EQ(failed.icon, QMessageBox::Warning);
+    EXPECT_EQ(failed.text, QStringLiteral("保存失败：%1\n文件过大（%2）").arg(path, QString::fromUtf8(std::strerror(EFBIG))));
+    EXPECT_EQ(again.directory, QDir(folder.path()).absolutePath());
+    EXPECT_EQ(again.selectedFiles, QStringList{path});
+    EXPECT_EQ(saved.text, QStringLiteral("保存成功"));
+    EXPECT_EQ(contents(path), QByteArray("LBUTTONDOWN:100:200\n"));
+}
+
+TEST_F(RecordingTest, CancellingTheDialogAfterAFailedSaveEndsTheWorkflow)
 {
     const QString blocker = writeScript("plain-file", "not a folder");
     const QString path = blocker + QStringLiteral("/clicks.tbcode");
     BoxSeen box;
-    driver.then(chooseFile(path)).then(answerBox(QMessageBox::Ok, &box));
+    FileDialogSeen again;
+    driver.then(chooseFile(path)).then(answerBox(QMessageBox::Ok, &box)).then(cancelFileDialog(&again));
     window.setRecording(true);
     window.setRecording(false);
     EXPECT_TRUE(driver.allStepsUsed());
     EXPECT_TRUE(driver.unexpected.isEmpty()) << driver.unexpected.join("; ").toStdString();
-    EXPECT_EQ(box.title, kTitle);
-    EXPECT_EQ(box.icon, QMessageBox::Warning);
-    EXPECT_TRUE(box.text.startsWith(QStringLiteral("保存失败"))) << box.text.toStdString();
+    // The dialog may take a name under a file for one relative to its own folder; either way the folder is missing.
+    EXPECT_TRUE(box.text.startsWith(QStringLiteral("保存失败："))) << box.text.toStdString();
     EXPECT_TRUE(box.text.contains(path)) << box.text.toStdString();
-    const QString reason = box.text.section(QLatin1Char('\n'), 1);
-    EXPECT_FALSE(reason.trimmed().isEmpty()) << box.text.toStdString();
-    EXPECT_FALSE(box.text.contains(QStringLiteral("保存成功")));
+    EXPECT_TRUE(box.text.contains(QStringLiteral("\n文件夹不存在（"))) << box.text.toStdString();
+    EXPECT_TRUE(again.shown);
+    EXPECT_EQ(contents(blocker), QByteArray("not a folder"));
+}
+
+TEST(SaveFailureText, NamesTheCauseInChineseBeforeTheSystemsOwnText)
+{
+    using Cause = FileFailureCause;
+    const struct {
+        Cause cause;
+        const char* systemText;
+        QString expected;
+    } cases[] = {
+        {Cause::NoPermission, "Permission denied", QStringLiteral("没有写入权限（Permission denied）")},
+        {Cause::DiskFull, "No space left on device", QStringLiteral("磁盘空间已满（No space left on device）")},
+        {Cause::NoSuchFolder, "No such file or directory", QStringLiteral("文件夹不存在（No such file or directory）")},
+        {Cause::ReadOnlyFileSystem, "Read-only file system", QStringLiteral("文件系统为只读（Read-only file system）")},
+        {Cause::FileTooLarge, "File too large", QStringLiteral("文件过大（File too large）")},
+        {Cause::QuotaExceeded, "Disk quota exceeded", QStringLiteral("超出磁盘配额（Disk quota exceeded）")},
+        {Cause::Other, "磁盘错误", QStringLiteral("磁盘错误")},
+        {Cause::Other, "", QStringLiteral("cannot write the file")},
+    };
+    for (const auto& c : cases) {
+        const FileFailure failure{c.cause, "cannot write the file", c.systemText};
+        EXPECT_EQ(describeSaveFailure(failure), c.expected);
+    }
 }
 
 TEST_F(RecordingTest, ARecordingStartedWhileTheSaveDialogIsOpenDoesNotReplaceTheStoppedOne)

@@ -19,6 +19,8 @@ void pause(int ms)
 
 XSession::XSession() : display(XOpenDisplay(nullptr)) {}
 
+XSession::XSession(const std::string& displayName) : display(XOpenDisplay(displayName.c_str())) {}
+
 XSession::~XSession()
 {
     if (display)
@@ -144,5 +146,24 @@ void XSession::requestClose(unsigned long window)
     event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
     event.xclient.data.l[1] = CurrentTime;
     XSendEvent(display, window, False, NoEventMask, &event);
+    deliver();
+}
+
+unsigned XSession::heldButtonsAndModifiers()
+{
+    Window root = 0, child = 0;
+    int rootX = 0, rootY = 0, x = 0, y = 0;
+    unsigned mask = 0;
+    XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &x, &y, &mask);
+    // Buttons 1-5 are bits 8-12 of the core mask; the modifiers keep their bits, shifted up.
+    return ((mask >> 8) & 0x1F) | ((mask & 0xFF) << 8);
+}
+
+void XSession::releaseEverything()
+{
+    for (unsigned button = 1; button <= 3; ++button)
+        XTestFakeButtonEvent(display, button, False, CurrentTime);
+    for (const char* key : {"Shift_L", "Shift_R", "Control_L", "Control_R", "Alt_L"})
+        XTestFakeKeyEvent(display, XKeysymToKeycode(display, XStringToKeysym(key)), False, CurrentTime);
     deliver();
 }

@@ -11,6 +11,8 @@ struct _XDisplay;
 class XSession {
 public:
     XSession();
+    // A connection to another display than DISPLAY, e.g. ":5".
+    explicit XSession(const std::string& displayName);
     ~XSession();
     XSession(const XSession&) = delete;
     XSession& operator=(const XSession&) = delete;
@@ -24,6 +26,11 @@ public:
     void typeText(const std::string& text);
     void click(int x, int y, unsigned button = 1);
     void movePointer(int x, int y);
+    // The pointer buttons (1 to 5, as bits 0 to 4) and modifier keys (Shift 0x100, Control 0x400)
+    // held on the display now.
+    unsigned heldButtonsAndModifiers();
+    // Lets go of any button and the modifiers a test might have left held.
+    void releaseEverything();
 
     // Viewable top-level windows whose title is `utf8Title`; `dialogsOnly` keeps those that are
     // transient for another window (message boxes and file dialogs, not main windows).

@@ -55,10 +55,32 @@ TEST_F(PlayerTest, EachEventFollowsA10msWaitAndKeysMoveThePointerFirst)
                                      "KEYDOWN:10:20:65", "KEYUP:10:20:65", "MBUTTONUNUP:65535:0"})));
     EXPECT_THAT(platform.callTexts(),
                 ElementsAre("move 300 200", "mouse 0x8", "move 300 200", "mouse 0x10", "move 1 2",
-                            "move 10 20", "key 65 0x0", "move 10 20", "key 65 0x2", "move 65535 0",
+                            "move 10 20", "key 65 0x0", "move 10 20", "key 65 0x2", "move -1 0",
                             "mouse 0x40"));
     EXPECT_THAT(times(), ElementsAre(10, 10, 20, 20, 30, 40, 40, 50, 50, 60, 60));
     EXPECT_EQ(platform.preciseTimingDepth, 0);
+}
+
+TEST_F(PlayerTest, PointerMovesReadCoordinatesAsSigned16Bit)
+{
+    const struct {
+        const char* line;
+        const char* move;
+    } cases[] = {
+        {"LOGMOUSEPOS:65526:65516", "move -10 -20"},
+        {"LOGMOUSEPOS:-10:-20", "move -10 -20"},  // the reader keeps the low 16 bits
+        {"LBUTTONDOWN:32768:32767", "move -32768 32767"},
+        {"RBUTTONUP:1920:65535", "move 1920 -1"},
+        {"KEYDOWN:65436:0:65", "move -100 0"},
+        {"LOGMOUSEPOS:0:65536", "move 0 0"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        platform.calls.clear();
+        EXPECT_TRUE(player.play(script({c.line})));
+        ASSERT_FALSE(platform.calls.empty());
+        EXPECT_EQ(platform.calls.front().what, c.move);
+    }
 }
 
 TEST_F(PlayerTest, PausesAddTheirLengthAndTheNextEventWaitsAfterThem)
@@ -127,6 +149,34 @@ TEST_F(PlayerTest, StopIsSeenBeforeTheNextEventAndAFailedPassReleasesToo)
     events.back().kind = 0x63;
     EXPECT_FALSE(player.play(events));
     EXPECT_THAT(platform.callTexts(), ElementsAre("move 1 1", "mouse 0x20", "mouse 0x40"));
+}
+
+TEST_F(PlayerTest, HeldKeysAreReleasedInReverseOrderOfPressing)
+{
+    // Shift, Control, Shift again (auto-repeat: still the first press), A, then the pass ends early.
+    const std::vector<std::string> presses = {"KEYDOWN:1:1:16", "KEYDOWN:1:1:17", "KEYDOWN:1:1:16",
+                                              "KEYDOWN:1:1:65", "KEYDOWN:1:1:18", "KEYUP:1:1:18"};
+    const struct {
+        const char* name;
+        bool stop;  // stopped by the flag, or ended by an event it cannot play
+    } cases[] = {{"stopped", true}, {"unplayable event", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        platform.calls.clear();
+        player.stopRequested = false;
+        auto events = script(presses);
+        events.push_back(InputEvent{});
+        events.back().kind = c.stop ? toByte(EventKind::MousePos) : 9;
+        platform.afterSleep = [&](long long) {
+            if (c.stop && platform.calls.size() == 2 * presses.size())
+                player.stopRequested = true;
+        };
+        EXPECT_EQ(player.play(events), c.stop);
+        const auto texts = platform.callTexts();
+        ASSERT_GE(texts.size(), 3u);
+        EXPECT_THAT(std::vector<std::string>(texts.end() - 3, texts.end()),
+                    ElementsAre("key 65 0x2", "key 17 0x2", "key 16 0x2"));
+    }
 }
 
 TEST_F(PlayerTest, ACompletedPassLeavesTheScriptsOwnPressesAlone)

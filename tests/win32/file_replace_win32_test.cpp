@@ -66,6 +66,17 @@ TEST(FileReplaceWin32, ANameThatIsNotUtf8IsRefusedAndNothingIsCreated)
     EXPECT_EQ(names(dir), std::vector<std::string>{});
 }
 
+TEST(FileReplaceWin32, AMissingFolderIsNamedAsSuchWithTheSystemsText)
+{
+    TempDir dir;
+    FileFailure failure;
+    EXPECT_FALSE(replaceFileContents(utf8Path(dir, "gone\\x.tbcode"), "new\n", failure));
+    EXPECT_EQ(failure.cause, FileFailureCause::NoSuchFolder);
+    EXPECT_EQ(failure.step, "cannot create the file");
+    EXPECT_FALSE(failure.systemText.empty());
+    EXPECT_EQ(names(dir), std::vector<std::string>{});
+}
+
 // Opens the target the way an editor without delete sharing would, for as long as it lives.
 class HeldOpen {
 public:

@@ -8,6 +8,7 @@
 
 #include "capture/input_listener.h"
 #include "platform/win32/win32_platform.h"
+#include "tests/core/thread_end_witness.h"
 #include "tests/win32/call_log.h"
 #include "platform/win32/hook_procedures.h"
 
@@ -184,6 +185,22 @@ TEST(HookThread, QuitMessageRemovesBothHooksAndEndsTheThread)
     // Were the stopped thread's hooks still installed, every action would be reported twice.
     ASSERT_TRUE(running.startHookThread(reason)) << reason;
     EXPECT_EQ(injectAndCollect(log, kClickAndKey), kClickAndKeyLines);
+}
+
+TEST(HookThread, StopWaitsUntilTheThreadHasEnded)
+{
+    Win32Platform platform;
+    ThreadEndWitness listener(platform);
+    std::string reason;
+    ASSERT_TRUE(platform.startHookThread(reason)) << reason;
+    inject({mouse(MOUSEEVENTF_LEFTDOWN), mouse(MOUSEEVENTF_LEFTUP)});
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (!listener.called && std::chrono::steady_clock::now() < giveUp)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(listener.called);
+
+    platform.stopHookThread();
+    EXPECT_TRUE(listener.ended) << "stop returned before the hook thread ended";
 }
 
 TEST(HookThread, CanBeStartedAgainAfterStopping)

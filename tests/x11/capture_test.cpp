@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/system_platform.h"
+#include "tests/core/thread_end_witness.h"
 #include "x11_test_support.h"
 
 namespace {
@@ -109,6 +110,7 @@ TEST_F(X11CaptureTest, KeysArriveAsWindowsKeyMessagesWithVirtualKeys)
           {XK_F12, true}},
          {key(WmKeyDown, 0x0D), key(WmKeyDown, 0x1B), key(WmKeyDown, 0x5B), key(WmKeyDown, 0x22),
           key(WmKeyDown, 0x6F), key(WmKeyDown, 0x7B)}},
+        {"Delete", tap(XK_Delete), {key(WmKeyDown, 0x2E), key(WmKeyUp, 0x2E)}},
         {"punctuation",
          {{XK_semicolon, true}, {XK_bracketleft, true}, {XK_apostrophe, true}, {XK_grave, true}},
          {key(WmKeyDown, 0xBA), key(WmKeyDown, 0xDB), key(WmKeyDown, 0xDE), key(WmKeyDown, 0xC0)}},
@@ -218,6 +220,27 @@ TEST_F(X11CaptureTest, InputInjectedByThisProcessIsCapturedLikeAnyOther)
     EXPECT_EQ(calls[0].position.x, 40);
     EXPECT_EQ(calls[0].position.y, 50);
     EXPECT_EQ(input->keycodesTyping(XK_F13), 0) << "the borrowed keycode was not given back";
+}
+
+TEST(X11CaptureStop, WaitsUntilTheCaptureThreadHasEnded)
+{
+    if (!std::getenv("DISPLAY"))
+        GTEST_SKIP() << "no X display";
+    TestDisplay input;
+    const auto platform = createSystemPlatform();
+    ThreadEndWitness listener(*platform);
+    std::string reason;
+    ASSERT_TRUE(platform->startHookThread(reason)) << reason;
+    input.button(1, true);
+    input.button(1, false);
+    input.sync();
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (!listener.called && std::chrono::steady_clock::now() < giveUp)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(listener.called);
+
+    platform->stopHookThread();
+    EXPECT_TRUE(listener.ended) << "stop returned before the capture thread ended";
 }
 
 TEST_F(X11CaptureTest, StopEndsCaptureAtOnceAndStartResumesIt)

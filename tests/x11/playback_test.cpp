@@ -64,10 +64,12 @@ TEST_F(X11PlaybackTest, ScriptArrivesWithItsButtonsKeysAndPositions)
         "SYSKEYDOWN:440:450:13", "SYSKEYUP:440:450:13",
         "KEYDOWN:1:2:7", "KEYUP:1:2:7",  // 7 is no key at all: nothing is typed
         "KEYDOWN:460:470:188", "KEYUP:460:470:188",
+        "KEYDOWN:480:490:46", "KEYUP:480:490:46",
     })));
     const unsigned a = observer->keycode(XK_a);
     const unsigned enter = observer->keycode(XK_Return);
     const unsigned comma = observer->keycode(XK_comma);
+    const unsigned del = observer->keycode(XK_Delete);
     EXPECT_EQ(observer->take(), (std::vector<ObserverWindow::Seen>{
                                     {ButtonPress, 1, 100, 110}, {ButtonRelease, 1, 120, 130},
                                     {ButtonPress, 3, 200, 210}, {ButtonRelease, 3, 220, 230},
@@ -75,6 +77,7 @@ TEST_F(X11PlaybackTest, ScriptArrivesWithItsButtonsKeysAndPositions)
                                     {KeyPress, a, 400, 410}, {KeyRelease, a, 420, 430},
                                     {KeyPress, enter, 440, 450}, {KeyRelease, enter, 440, 450},
                                     {KeyPress, comma, 460, 470}, {KeyRelease, comma, 460, 470},
+                                    {KeyPress, del, 480, 490}, {KeyRelease, del, 480, 490},
                                 }));
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "capture/recorder.h"
+#include "scoped_xvfb.h"
 #include "platform/platform_input.h"
 
 // A connection of the test's own that injects input through XTEST, like another program would.
@@ -98,23 +99,6 @@ private:
 
 std::ostream& operator<<(std::ostream& out, const ListenerCall& call);
 std::ostream& operator<<(std::ostream& out, const ObserverWindow::Seen& seen);
-
-// A private Xvfb server for the duration of a test, started with extra arguments (for example to
-// leave out an extension).
-class ScopedXvfb {
-public:
-    explicit ScopedXvfb(std::vector<std::string> arguments);
-    ~ScopedXvfb();
-    ScopedXvfb(const ScopedXvfb&) = delete;
-    ScopedXvfb& operator=(const ScopedXvfb&) = delete;
-
-    // ":N", or empty when the server could not be started.
-    const std::string& displayName() const { return name; }
-
-private:
-    int pid = -1;
-    std::string name;
-};
 
 // Sets or unsets DISPLAY for the life of the object.
 class ScopedDisplayVariable {

@@ -1,0 +1,11 @@
+#include "platform/recovery_folder.h"
+
+#include <cstdlib>
+
+std::string recoveryFolder()
+{
+    const char* localAppData = std::getenv("LOCALAPPDATA");
+    if (localAppData && localAppData[0] != '\0')
+        return std::string(localAppData) + "\\tamblo";
+    return {};
+}

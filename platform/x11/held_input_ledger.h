@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// What a process injecting input through XTEST has pressed and not released, and which keycodes
+// it has bound to a symbol for a while, as the guardian process learns it from a stream of
+// two-byte messages (operation, X button number or keycode).
+class HeldInputLedger {
+public:
+    enum class Op : std::uint8_t { ButtonDown = 1, ButtonUp, KeyDown, KeyUp, Bind, Unbind };
+
+    struct Input {
+        bool button;        // a pointer button; otherwise a keycode
+        std::uint8_t code;  // X button number or keycode
+        bool operator==(const Input& other) const { return button == other.button && code == other.code; }
+    };
+
+    // The bytes of one message, as the injecting process writes them.
+    static std::string message(Op op, std::uint8_t code);
+
+    // Takes any number of bytes; a message split across calls is completed by the next one.
+    // Unknown operations are ignored.
+    void feed(const char* bytes, std::size_t count);
+    void apply(Op op, std::uint8_t code);
+
+    // Still held, in reverse order of pressing: the order to release them in.
+    std::vector<Input> releaseOrder() const;
+    // Keycodes still bound, in order of binding.
+    const std::vector<std::uint8_t>& boundKeycodes() const { return bound; }
+
+private:
+    std::vector<Input> held;
+    std::vector<std::uint8_t> bound;
+    std::string partial;
+};

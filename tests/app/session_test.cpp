@@ -1,0 +1,164 @@
+// The window's part in the program's run, on the fake platform: keeping an unsaved capture,
+// naming kept recordings at start, and coming to the front for a second start.
+#include <QDir>
+#include <QLocalServer>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include "capture/input_listener.h"
+#include "capture/recovery.h"
+#include "ui/recovered_scripts.h"
+#include "ui/single_instance.h"
+#include "window_fixture.h"
+
+namespace {
+
+const QString kTitle = QStringLiteral("Norrel鼠标自动点击器1008");
+
+// Points XDG_DATA_HOME at the test's scratch folder for the life of the object.
+class ScopedDataHome {
+public:
+    explicit ScopedDataHome(const QString& path) : saved(qgetenv("XDG_DATA_HOME")), hadValue(qEnvironmentVariableIsSet("XDG_DATA_HOME"))
+    {
+        qputenv("XDG_DATA_HOME", path.toLocal8Bit());
+    }
+    ~ScopedDataHome()
+    {
+        if (hadValue)
+            qputenv("XDG_DATA_HOME", saved);
+        else
+            qunsetenv("XDG_DATA_HOME");
+    }
+
+private:
+    QByteArray saved;
+    bool hadValue;
+};
+
+class RescueTest : public WindowFixture {
+protected:
+    std::vector<std::string> kept() const
+    {
+        return recovery::recoveredScripts(QDir(folder.path()).filePath("tamblo").toStdString());
+    }
+    void recordAClick()
+    {
+        window.setRecording(true);
+        platform.setPointer(30, 40);
+        deliverMouseEvent(win::WmLButtonDown);
+        deliverMouseEvent(win::WmLButtonUp);
+    }
+
+    ScopedDataHome dataHome{folder.path()};
+};
+
+TEST_F(RescueTest, KeepsARunningRecordingOnceAndSaysWhere)
+{
+    recordAClick();
+    ASSERT_TRUE(window.hasUnsavedCapture());
+    const std::string sentence = window.rescueUnsavedCapture();
+    ASSERT_EQ(kept().size(), 1u);
+    EXPECT_EQ(sentence, "the unsaved recording was saved to " + kept()[0]);
+    EXPECT_EQ(contents(QString::fromStdString(kept()[0])), QByteArray("LBUTTONDOWN:30:40\nLBUTTONUP:30:40\n"));
+
+    EXPECT_EQ(window.rescueUnsavedCapture(), "") << "kept twice";
+    EXPECT_EQ(kept().size(), 1u);
+}
+
+TEST_F(RescueTest, KeepsTheCaptureWhoseSaveDialogIsOpen)
+{
+    recordAClick();
+    std::string sentence;
+    driver.then([&](QWidget* dialog) {
+        sentence = window.rescueUnsavedCapture();
+        dialog->close();
+    });
+    window.setRecording(false);
+    EXPECT_TRUE(driver.allStepsUsed());
+    ASSERT_EQ(kept().size(), 1u) << sentence;
+    EXPECT_EQ(contents(QString::fromStdString(kept()[0])), QByteArray("LBUTTONDOWN:30:40\nLBUTTONUP:30:40\n"));
+}
+
+TEST_F(RescueTest, KeepsNothingOnceTheUserHadTheirChance)
+{
+    EXPECT_FALSE(window.hasUnsavedCapture());
+    EXPECT_EQ(window.rescueUnsavedCapture(), "");
+
+    recordAClick();
+    driver.then(cancelFileDialog());
+    window.setRecording(false);
+    EXPECT_FALSE(window.hasUnsavedCapture());
+    EXPECT_EQ(window.rescueUnsavedCapture(), "");
+    EXPECT_FALSE(QDir(folder.filePath("tamblo")).exists()) << "the program wrote a file on its own";
+}
+
+TEST_F(RescueTest, AStartNamesEveryKeptRecordingInABox)
+{
+    const std::vector<std::string> paths{"/data/tamblo/recovered-20261208-115500.tbcode",
+                                         "/data/tamblo/recovered-20261208-120000.tbcode"};
+    BoxSeen box;
+    driver.then(answerBox(QMessageBox::Ok, &box));
+    announceRecoveredScripts(&window, paths);
+    ASSERT_TRUE(box.shown);
+    EXPECT_EQ(box.title, kTitle);
+    for (const std::string& path : paths)
+        EXPECT_TRUE(box.text.contains(QString::fromStdString(path))) << box.text.toStdString();
+
+    announceRecoveredScripts(&window, {});
+    EXPECT_TRUE(driver.unexpected.isEmpty()) << "a box with nothing to name";
+}
+
+TEST_F(RescueTest, ASecondStartBringsTheHiddenOrMinimizedWindowBack)
+{
+    window.hide();
+    window.bringToFront();
+    EXPECT_TRUE(window.isVisible());
+    window.showMinimized();
+    window.bringToFront();
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(window.isMinimized());
+}
+
+class SingleInstanceTest : public ::testing::Test {
+protected:
+    QTemporaryDir folder;
+    const QString name = QDir(folder.path()).filePath(QStringLiteral("instance"));
+};
+
+TEST_F(SingleInstanceTest, TheSecondFindsTheFirstAndAsksItToShow)
+{
+    SingleInstance first(name);
+    ASSERT_EQ(first.claim(), SingleInstance::Role::First);
+    QSignalSpy shown(&first, &SingleInstance::showRequested);
+    SingleInstance second(name);
+    EXPECT_EQ(second.claim(), SingleInstance::Role::AnotherRuns);
+    EXPECT_TRUE(shown.count() == 1 || shown.wait(3000));
+    EXPECT_EQ(shown.count(), 1);
+
+    SingleInstance elsewhere(QDir(folder.path()).filePath(QStringLiteral("other-display")));
+    EXPECT_EQ(elsewhere.claim(), SingleInstance::Role::First);
+}
+
+TEST_F(SingleInstanceTest, ASocketLeftByAKilledInstanceIsTakenOver)
+{
+    // What a killed instance leaves: a socket file nobody listens on.
+    const int left = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray path = QFile::encodeName(name);
+    std::copy(path.begin(), path.end(), address.sun_path);
+    ASSERT_EQ(bind(left, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    close(left);
+    ASSERT_TRUE(QFile::exists(name));
+
+    SingleInstance next(name);
+    EXPECT_EQ(next.claim(), SingleInstance::Role::First);
+    SingleInstance later(name);
+    EXPECT_EQ(later.claim(), SingleInstance::Role::AnotherRuns) << "the one that took over does not listen";
+}
+
+}  // namespace

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "capture/recorder.h"
+
+// A listener that marks the capture thread on its first mouse call, so that a test can tell whether
+// that thread has ended: the thread is slow to end (200 ms), so a stop that returns without
+// waiting for it is caught every time.
+class ThreadEndWitness : public Recorder {
+public:
+    explicit ThreadEndWitness(PlatformInput& platform) : Recorder(platform) { attachCodec(nullptr); }
+
+    void onMouseEvent(int) override
+    {
+        thread_local SlowEnd marker{ended};
+        called = true;
+    }
+
+    std::atomic<bool> called{false};
+    std::atomic<bool> ended{false};
+
+private:
+    struct SlowEnd {
+        std::atomic<bool>& ended;
+        ~SlowEnd()
+        {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            ended = true;
+        }
+    };
+};
