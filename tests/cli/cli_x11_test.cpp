@@ -86,18 +86,6 @@ private:
 
 class CliOnDisplay : public testing::Test {
 protected:
-    ~CliOnDisplay() override
-    {
-        // Nothing the program or the test pressed may stay held for the next test.
-        const unsigned held = input.pointerMask() & (Button1Mask | Button2Mask | Button3Mask);
-        EXPECT_EQ(held, 0u) << "a button was left held";
-        for (unsigned button = 1; button <= 3; ++button) {
-            if (held & (Button1Mask << (button - 1)))
-                input.button(button, false);
-        }
-        input.sync();
-    }
-
     std::string script(const std::string& name, const std::string& text)
     {
         const std::string path = dir.file(name);
