@@ -5,6 +5,7 @@
 //   - the pace of `record` and `record --clicks-only`: an XTEST person moves or clicks while the
 //     program records, the script is replayed with `play`, and the passes are compared.
 //   xvfb-run -a -s "-screen 0 1280x1024x24" <build>/bench/cli/tamblo_cli_bench [seconds]
+#include <X11/Xlib.h>
 #include <signal.h>
 
 #include <algorithm>
@@ -26,6 +27,15 @@ namespace {
 
 using namespace std::chrono_literals;
 
+// What the server saw so far, all of it: the server passes logged events on only when it has output
+// for some client, so a round trip of our own comes first.
+std::vector<ServerEvent> takeLogged(ServerEventLog& log, Display* display)
+{
+    XSync(display, False);
+    std::this_thread::sleep_for(5ms);
+    return log.take();
+}
+
 long long since(std::uint32_t later, std::uint32_t earlier)
 {
     return static_cast<std::int32_t>(later - earlier);
@@ -42,7 +52,7 @@ void printMilliseconds(const char* what, std::vector<long long> values)
 }
 
 // Plays a short script of clicks again and again.
-void playLatency(ServerEventLog& log, const std::string& folder, int runs)
+void playLatency(ServerEventLog& log, Display* display, const std::string& folder, int runs)
 {
     const std::string path = folder + "/clicks.tbcode";
     {
@@ -53,13 +63,12 @@ void playLatency(ServerEventLog& log, const std::string& folder, int runs)
     std::vector<long long> toFirst;
     std::vector<long long> fromLast;
     for (int run = 0; run < runs; ++run) {
-        log.take();
+        takeLogged(log, display);
         const std::uint32_t started = serverTimeNow();
         CliProcess play({"play", path});
         const int status = play.wait();
         const std::uint32_t ended = serverTimeNow();
-        std::this_thread::sleep_for(20ms);
-        const std::vector<ServerEvent> seen = log.take();
+        const std::vector<ServerEvent> seen = takeLogged(log, display);
         std::vector<ServerEvent> buttons;
         std::copy_if(seen.begin(), seen.end(), std::back_inserter(buttons),
                      [](const ServerEvent& e) { return e.type != ServerEvent::Motion; });
@@ -86,8 +95,8 @@ std::size_t countLines(const std::string& path, const std::string& prefix, std::
     return matching;
 }
 
-void pace(ServerEventLog& log, const std::string& folder, InputDriver::Workload workload, bool clicksOnly,
-          int busyLoops, int seconds)
+void pace(ServerEventLog& log, Display* display, const std::string& folder, InputDriver::Workload workload,
+          bool clicksOnly, int busyLoops, int seconds)
 {
     const std::string path = folder + "/" + InputDriver::name(workload) + (clicksOnly ? "-clicks-only" : "") + ".tbcode";
     RecordedPass recorded;
@@ -99,7 +108,7 @@ void pace(ServerEventLog& log, const std::string& folder, InputDriver::Workload 
             return;
         }
         BusyLoops busy(busyLoops);
-        log.take();
+        takeLogged(log, display);
         recorded.startMs = serverTimeNow();
         InputDriver person;
         person.start(workload, std::chrono::seconds(seconds));
@@ -109,7 +118,7 @@ void pace(ServerEventLog& log, const std::string& folder, InputDriver::Workload 
         record.signal(SIGTERM);
         if (record.wait() != 128 + SIGTERM)
             std::printf("record ended with %s\n", record.error().c_str());
-        recorded.events = log.take();
+        recorded.events = takeLogged(log, display);
     }
     recorded.samples = countLines(path, "LOGMOUSEPOS:", recorded.scriptEvents);
 
@@ -119,13 +128,11 @@ void pace(ServerEventLog& log, const std::string& folder, InputDriver::Workload 
         script << "LOGMOUSEPOS:2:2\n";
     }
     CliProcess({"play", folder + "/park.tbcode"}).wait();
-    std::this_thread::sleep_for(50ms);
-    log.take();
+    takeLogged(log, display);
     CliProcess play({"play", path});
     play.wait(std::chrono::seconds(seconds * 3 + 10));
-    std::this_thread::sleep_for(50ms);
     const std::string label = std::string(clicksOnly ? "cli --clicks-only" : "cli") + (busyLoops ? ", 2 busy" : ", idle");
-    printPaceFigures(label.c_str(), workload, recorded, log.take());
+    printPaceFigures(label.c_str(), workload, recorded, takeLogged(log, display));
     std::fflush(stdout);
 }
 
@@ -140,11 +147,16 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s\n", reason.c_str());
         return 1;
     }
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) {
+        std::fprintf(stderr, "cannot open the X display\n");
+        return 1;
+    }
     const std::filesystem::path folder =
         std::filesystem::temp_directory_path() / ("tamblo-cli-bench-" + std::to_string(std::random_device()()));
     std::filesystem::create_directories(folder);
 
-    playLatency(log, folder.string(), 30);
+    playLatency(log, display, folder.string(), 30);
     std::printf("Each workload recorded for %d s, then replayed (goals: 100.0 +- 0.5 samples/s without "
                 "--clicks-only, span ratio 1.000 +- 0.005, median <= 5 ms, p95 <= 10 ms, every press at its pixel)\n",
                 seconds);
@@ -154,9 +166,10 @@ int main(int argc, char** argv)
             if (clicksOnly && workload == InputDriver::Workload::Move)
                 continue;
             for (int busyLoops : {0, 2})
-                pace(log, folder.string(), workload, clicksOnly, busyLoops, seconds);
+                pace(log, display, folder.string(), workload, clicksOnly, busyLoops, seconds);
         }
     }
     std::filesystem::remove_all(folder);
+    XCloseDisplay(display);
     return 0;
 }
