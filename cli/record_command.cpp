@@ -78,9 +78,10 @@ int runRecord(const Invocation& invocation)
         return session.exitStatus(kExitDone);
     }
 
-    recorder.startRecording();
+    // Said first, so that whoever waits for it starts acting when the recording does.
     std::fprintf(stderr, "tamblo-cli: recording to %s; %s or Ctrl-C stops\n", path.c_str(),
                  invocation.stopKey.name().c_str());
+    recorder.startRecording();
     // Pointer samples follow the recording's clock; the tick only has to come often enough, and on
     // time on a busy machine, which the platform's fine timer and priority give. It sleeps rather
     // than spins to its deadlines: a late tick loses nothing.
