@@ -90,11 +90,12 @@ int runRecord(const Invocation& invocation)
     for (auto tick = std::chrono::steady_clock::now(); !stop; tick += kSamplingTick) {
         if (!invocation.clicksOnly && recorder.isRecording()) {
             std::lock_guard<std::mutex> lock(g_listenerMutex);
-            recorder.sampleDueSlots();
+            recorder.sampleDueSlots();  // asks for the pointer on every tick
+        } else {
+            // As sampling does: a question to the input system on every tick has it hand over
+            // promptly the actions the capture is waiting for.
+            platform->cursorPos(pointer);
         }
-        // A question to the input system on every tick also has it hand over promptly the actions
-        // the capture is waiting for, which it may otherwise hold back while nothing else is sent.
-        platform->cursorPos(pointer);
         std::this_thread::sleep_until(tick + kSamplingTick);
     }
     platform->endPreciseTiming();
