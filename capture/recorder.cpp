@@ -52,10 +52,14 @@ void Recorder::addEvent(int code, int kind, int value)
     if (kindByte > toByte(EventKind::MousePos))
         return;
     ScreenPoint point;
-    if (!platform.cursorPos(point))
-        return;
+    if (platform.cursorPos(point))
+        append(kindByte, code, value, point);
+}
+
+void Recorder::append(std::uint8_t kind, int code, int value, const ScreenPoint& point)
+{
     InputEvent event;
-    event.kind = kindByte;
+    event.kind = kind;
     event.code = static_cast<std::uint8_t>(code);
     event.value = value;
     event.x = static_cast<std::uint16_t>(point.x);
@@ -86,12 +90,14 @@ std::chrono::steady_clock::duration Recorder::nextSlotOffset() const
 
 void Recorder::sampleDueSlots()
 {
-    while (sinceStart() >= nextSlotOffset()) {
-        const std::size_t before = events.size();
-        addEvent(0, toByte(EventKind::MousePos), 0);
-        if (events.size() == before)
-            return;  // no pointer position now; the slot stays due for the next tick
-    }
+    // Asked on every tick, due or not: besides giving the samples, a question to the input system
+    // has it hand over at once the actions the capture thread waits for, which some systems (an X
+    // server with no other client to write to) hold back until they next send something.
+    ScreenPoint point;
+    if (!platform.cursorPos(point))
+        return;  // no pointer position now; due slots stay due for the next tick
+    while (sinceStart() >= nextSlotOffset())
+        append(toByte(EventKind::MousePos), 0, 0, point);
 }
 
 void Recorder::padToNow()

@@ -9,6 +9,7 @@
 
 struct FileFailure;
 class PlatformInput;
+struct ScreenPoint;
 class ScriptCodec;
 
 // The capture side: the captured event list, the recording flag and the three listener operations
@@ -79,6 +80,7 @@ protected:
     PlatformInput& platform;
 
 private:
+    void append(std::uint8_t kind, int code, int value, const ScreenPoint& point);
     std::chrono::steady_clock::duration sinceStart() const;
     std::chrono::steady_clock::duration nextSlotOffset() const;
 

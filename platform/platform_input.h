@@ -75,6 +75,14 @@ public:
     // OutputDebugStringA.
     virtual void debugOutput(const char* text) = 0;
 
+    // Whether presses of this virtual key reach the capture thread, i.e. the keyboard has a key
+    // for it (a key that cannot be pressed cannot be watched for).
+    virtual bool canWatchKey(int virtualKey)
+    {
+        (void)virtualKey;
+        return true;
+    }
+
     // Starts the capture thread that reports every input action of the desktop to the registered
     // listener. On failure returns false and puts a reason a user can act on into `reason`.
     virtual bool startHookThread(std::string& reason) = 0;

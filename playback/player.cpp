@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 
 #include "platform/platform_input.h"
@@ -10,6 +11,7 @@ namespace {
 
 using Clock = PlatformInput::Clock;
 using std::chrono::milliseconds;
+using std::chrono::nanoseconds;
 
 constexpr milliseconds kWaitBeforeEvent{10};
 // A running pause looks at the stop flag this often.
@@ -81,8 +83,16 @@ Player::Player(PlatformInput& platform) : platform(platform) {}
 
 bool Player::play(const std::vector<InputEvent>& events)
 {
+    eventsPlayed = 0;
     if (events.empty() || stopRequested)
         return true;
+    // At the recorded pace the waits are exact; otherwise scaled to the nanosecond.
+    const auto scaled = [this](milliseconds wait) -> Clock::duration {
+        if (speed == 1.0)
+            return wait;
+        return std::chrono::duration_cast<Clock::duration>(nanoseconds(std::llround(nanoseconds(wait).count() / speed)));
+    };
+    const Clock::duration waitBeforeEvent = scaled(kWaitBeforeEvent);
     PreciseTiming timing(platform);
     HeldInputs held;
     bool completed = true;
@@ -93,7 +103,7 @@ bool Player::play(const std::vector<InputEvent>& events)
     for (const InputEvent& event : events) {
         if (stopRequested)
             break;
-        platform.sleepUntil(previous + kWaitBeforeEvent);
+        platform.sleepUntil(previous + waitBeforeEvent);
         previous = platform.now();
 
         switch (static_cast<EventKind>(event.kind)) {
@@ -115,7 +125,7 @@ bool Player::play(const std::vector<InputEvent>& events)
         case EventKind::Sleep: {
             // Unsigned, as the platform's Sleep reads it: a negative value is a pause of weeks,
             // which only the stop flag can end.
-            const Clock::time_point end = previous + milliseconds(static_cast<std::uint32_t>(event.value));
+            const Clock::time_point end = previous + scaled(milliseconds(static_cast<std::uint32_t>(event.value)));
             while (!stopRequested && platform.now() < end)
                 platform.sleepUntil(std::min(end, platform.now() + kPauseSlice));
             if (platform.now() >= end)
@@ -131,6 +141,7 @@ bool Player::play(const std::vector<InputEvent>& events)
         }
         if (!completed)
             break;
+        ++eventsPlayed;
     }
     if (!completed || stopRequested)
         held.releaseAll(platform);

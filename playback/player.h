@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <vector>
 
 #include "capture/input_event.h"
@@ -21,6 +22,12 @@ public:
     // When set, play ends before its next event (or within a slice of a running pause).
     std::atomic<bool> stopRequested{true};
 
+    // Divides every wait and pause by `factor` (above 0); 1, the default, keeps the recorded pace.
+    void setSpeed(double factor) { speed = factor; }
+    // The events of the running (or last) pass that have been sent; any thread may read it.
+    std::atomic<std::size_t> eventsPlayed{0};
+
 private:
     PlatformInput& platform;
+    double speed = 1.0;
 };

@@ -11,32 +11,59 @@ constexpr std::string_view kSleepKeyword = "SLEEP";
 constexpr std::string_view kMousePosKeyword = "LOGMOUSEPOS";
 constexpr char kFieldDelimiter = ':';
 
-// splitString's rules, into views of the text (no copy per field).
-void splitFields(std::string_view text, std::vector<std::string_view>& out, char delimiter)
+// The fields of one line as splitString cuts them: the first kKept as views, all of them counted.
+struct Fields {
+    static constexpr std::size_t kKept = 6;
+    std::string_view at[kKept];
+    std::size_t count = 0;
+
+    void add(std::string_view field)
+    {
+        if (count < kKept)
+            at[count] = field;
+        ++count;
+    }
+};
+
+// splitString's rules: empty inner fields kept, no empty last field after a trailing delimiter.
+template <typename Add>
+void splitFields(std::string_view text, char delimiter, Add&& add)
 {
-    out.clear();
     for (;;) {
         const std::size_t at = text.find(delimiter);
         if (at == std::string_view::npos) {
             if (!text.empty())
-                out.push_back(text);
+                add(text);
             return;
         }
-        out.push_back(text.substr(0, at));
+        add(text.substr(0, at));
         if (at + 1 == text.size())
             return;
         text.remove_prefix(at + 1);
     }
 }
 
+bool isBlank(char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
 enum class Conversion { Ok, NoDigits, OutOfRange };
 
+struct Number {
+    Conversion conversion = Conversion::Ok;
+    // Ok: the value; OutOfRange: the nearest limit; NoDigits: 0.
+    std::int32_t value = 0;
+    // Characters follow the digits.
+    bool trailing = false;
+};
+
 // Base-10 signed 32-bit reading: leading white space skipped, optional sign, stops at the first
-// non-digit. On OutOfRange `value` holds the nearest limit.
-Conversion readInt32(std::string_view text, std::int32_t& value)
+// non-digit.
+Number readInt32(std::string_view text)
 {
     std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
+    while (i < text.size() && isBlank(text[i]))
         ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-'))
@@ -48,42 +75,86 @@ Conversion readInt32(std::string_view text, std::int32_t& value)
         if (magnitude <= kLimit)
             magnitude = magnitude * 10 + (text[i] - '0');
     }
+    Number number;
     if (i == firstDigit) {
-        value = 0;
-        return Conversion::NoDigits;
+        number.conversion = Conversion::NoDigits;
+        return number;
     }
+    number.trailing = i < text.size();
     const std::int64_t signedValue = negative ? -magnitude : magnitude;
-    if (signedValue > INT_MAX) {
-        value = INT_MAX;
-        return Conversion::OutOfRange;
+    if (signedValue > INT_MAX || signedValue < INT_MIN) {
+        number.conversion = Conversion::OutOfRange;
+        number.value = signedValue > INT_MAX ? INT_MAX : INT_MIN;
+        return number;
     }
-    if (signedValue < INT_MIN) {
-        value = INT_MIN;
-        return Conversion::OutOfRange;
-    }
-    value = static_cast<std::int32_t>(signedValue);
-    return Conversion::Ok;
-}
-
-bool strictInt(std::string_view text, std::int32_t& value)
-{
-    return readInt32(text, value) == Conversion::Ok;
+    number.value = static_cast<std::int32_t>(signedValue);
+    return number;
 }
 
 std::int32_t lenientInt(std::string_view text)
 {
-    std::int32_t value;
-    readInt32(text, value);
-    return value;
+    return readInt32(text).value;
 }
 
-bool strictU16(std::string_view text, std::uint16_t& value)
+// Reads the strict numbers of a line into a LineReading, remembering the first failure.
+class StrictFields {
+public:
+    StrictFields(const Fields& fields, LineReading& reading) : fields(fields), reading(reading) {}
+
+    // Field `index` is 1-based; false once any field failed.
+    bool read(std::size_t index, std::int32_t& value)
+    {
+        const Number number = readInt32(fields.at[index - 1]);
+        if (number.conversion != Conversion::Ok) {
+            reading.outcome = LineReading::Outcome::Refused;
+            reading.fault = number.conversion == Conversion::NoDigits ? LineFault::NoDigits
+                                                                      : LineFault::OutOfRange;
+            reading.field = static_cast<std::uint8_t>(index);
+            return false;
+        }
+        if (number.trailing && reading.trailingField == 0)
+            reading.trailingField = static_cast<std::uint8_t>(index);
+        value = number.value;
+        return true;
+    }
+
+    // A 16-bit field keeps the low 16 bits of the number.
+    bool read(std::size_t index, std::uint16_t& value)
+    {
+        std::int32_t wide = 0;
+        if (!read(index, wide))
+            return false;
+        value = static_cast<std::uint16_t>(wide);
+        return true;
+    }
+
+private:
+    const Fields& fields;
+    LineReading& reading;
+};
+
+LineReading refused(LineFault fault)
 {
-    std::int32_t wide;
-    if (!strictInt(text, wide))
-        return false;
-    value = static_cast<std::uint16_t>(wide);
-    return true;
+    LineReading reading;
+    reading.outcome = LineReading::Outcome::Refused;
+    reading.fault = fault;
+    return reading;
+}
+
+// Why a line whose keyword is in no table was refused.
+LineFault unknownKeywordFault(std::string_view line, std::string_view keyword)
+{
+    if (std::all_of(line.begin(), line.end(), isBlank))
+        return LineFault::BlankLine;
+    if (isBlank(line.front())) {
+        const std::size_t text = line.find_first_not_of(" \t\n\v\f\r");
+        return line[text] == '#' ? LineFault::BlankBeforeComment : LineFault::BlankBeforeKeyword;
+    }
+    if (keyword.empty())
+        return LineFault::NoKeyword;
+    if (keyword.substr(0, kSleepKeyword.size()) == kSleepKeyword)
+        return LineFault::PauseFields;
+    return LineFault::UnknownKeyword;
 }
 
 // Appends the decimal text of `number` to the buffer position.
@@ -157,53 +228,155 @@ bool ScriptCodec::toLines(const std::vector<InputEvent>& events, std::vector<std
 
 bool ScriptCodec::fromLines(const std::vector<std::string>& lines, std::vector<InputEvent>& events) const
 {
-    std::vector<std::string_view> fields;
     for (const std::string& line : lines) {
-        if (line.empty() || line.front() == '#')
-            continue;
-        splitFields(line, fields, kFieldDelimiter);
-        const std::string_view keyword = fields.front();
-
-        InputEvent event;
-        if (keyword.substr(0, kSleepKeyword.size()) == kSleepKeyword && fields.size() == 6) {
-            if (!strictInt(fields[1], event.value))
-                return false;
-            event.kind = toByte(EventKind::Sleep);
-            event.extraA = static_cast<std::uint16_t>(lenientInt(fields[2]));
-            event.extraB = static_cast<std::uint16_t>(lenientInt(fields[3]));
-            event.x = static_cast<std::uint16_t>(lenientInt(fields[4]));
-            event.y = static_cast<std::uint16_t>(lenientInt(fields[5]));
-            events.push_back(event);
-            continue;
-        }
-        if (fields.size() < 3)
+        const LineReading reading = readLine(line);
+        if (reading.outcome == LineReading::Outcome::Refused)
             return false;
-        if (!strictU16(fields[1], event.x) || !strictU16(fields[2], event.y))
-            return false;
-
-        if (const auto mouse = mouseFlags.find(keyword); mouse != mouseFlags.end()) {
-            event.kind = toByte(EventKind::MouseButton);
-            event.code = static_cast<std::uint8_t>(mouse->second);
-        } else if (const auto key = keyFlags.find(keyword); key != keyFlags.end()) {
-            if (fields.size() < 4 || !strictInt(fields[3], event.value))
-                return false;
-            event.kind = toByte(EventKind::Key);
-            event.code = static_cast<std::uint8_t>(key->second);
-        } else if (keyword == kMousePosKeyword) {
-            event.kind = toByte(EventKind::MousePos);
-        } else {
-            return false;
-        }
-        events.push_back(event);
+        if (reading.outcome == LineReading::Outcome::Accepted)
+            events.push_back(reading.event);
     }
     return true;
 }
 
+LineReading ScriptCodec::readLine(std::string_view line) const
+{
+    LineReading reading;
+    if (line.empty() || line.front() == '#')
+        return reading;
+    Fields fields;
+    splitFields(line, kFieldDelimiter, [&fields](std::string_view field) { fields.add(field); });
+    const std::string_view keyword = fields.at[0];
+    InputEvent& event = reading.event;
+    StrictFields strict(fields, reading);
+
+    if (keyword.substr(0, kSleepKeyword.size()) == kSleepKeyword && fields.count == 6) {
+        if (!strict.read(2, event.value))
+            return reading;
+        event.kind = toByte(EventKind::Sleep);
+        event.extraA = static_cast<std::uint16_t>(lenientInt(fields.at[2]));
+        event.extraB = static_cast<std::uint16_t>(lenientInt(fields.at[3]));
+        event.x = static_cast<std::uint16_t>(lenientInt(fields.at[4]));
+        event.y = static_cast<std::uint16_t>(lenientInt(fields.at[5]));
+        reading.outcome = LineReading::Outcome::Accepted;
+        return reading;
+    }
+
+    std::size_t fieldsNeeded = 3;
+    LineFault tooFew = LineFault::PointerFields;
+    if (const auto mouse = mouseFlags.find(keyword); mouse != mouseFlags.end()) {
+        event.kind = toByte(EventKind::MouseButton);
+        event.code = static_cast<std::uint8_t>(mouse->second);
+        tooFew = LineFault::ButtonFields;
+    } else if (const auto key = keyFlags.find(keyword); key != keyFlags.end()) {
+        event.kind = toByte(EventKind::Key);
+        event.code = static_cast<std::uint8_t>(key->second);
+        fieldsNeeded = 4;
+        tooFew = LineFault::KeyFields;
+    } else if (keyword == kMousePosKeyword) {
+        event.kind = toByte(EventKind::MousePos);
+    } else {
+        return refused(unknownKeywordFault(line, keyword));
+    }
+    if (fields.count < fieldsNeeded)
+        return refused(tooFew);
+    if (!strict.read(2, event.x) || !strict.read(3, event.y))
+        return reading;
+    if (fieldsNeeded == 4 && !strict.read(4, event.value))
+        return reading;
+    reading.outcome = LineReading::Outcome::Accepted;
+    return reading;
+}
+
+std::string ScriptCodec::describeFault(const LineReading& reading, std::string_view line) const
+{
+    const std::string field = std::to_string(reading.field);
+    switch (reading.fault) {
+    case LineFault::None:
+        return {};
+    case LineFault::BlankLine:
+        return "a line of blanks is not a comment";
+    case LineFault::BlankBeforeComment:
+        return "a blank before \"#\" (a comment starts with # in the first column)";
+    case LineFault::BlankBeforeKeyword:
+        return "a blank before the keyword";
+    case LineFault::NoKeyword:
+        return "no keyword before the first \":\"";
+    case LineFault::UnknownKeyword:
+        return unknownKeywordText(line.substr(0, line.find(kFieldDelimiter)));
+    case LineFault::PauseFields:
+        return "a pause line needs exactly five numbers (SLEEP:ms:a:b:x:y)";
+    case LineFault::ButtonFields:
+        return "a button line needs x and y";
+    case LineFault::KeyFields:
+        return "a key line needs x, y and a virtual-key code";
+    case LineFault::PointerFields:
+        return "a pointer line needs x and y";
+    case LineFault::NoDigits:
+        return "no digits in field " + field;
+    case LineFault::OutOfRange:
+        return "number out of the 32-bit range in field " + field;
+    }
+    return {};
+}
+
+std::string ScriptCodec::unknownKeywordText(std::string_view keyword) const
+{
+    std::string text = "unknown keyword " + quotedScriptText(keyword);
+    if (keyword == "MBUTTONUP")
+        return text + " (the middle-button release is MBUTTONUNUP)";
+    std::string upper(keyword);
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
+    if (upper != keyword && (mouseFlags.count(upper) || keyFlags.count(upper) || upper == kMousePosKeyword))
+        return text + " (keywords are upper case: " + upper + ")";
+    for (const std::string_view known : knownKeywords()) {
+        if (keyword.size() > known.size() && keyword.substr(0, known.size()) == known) {
+            if (isBlank(keyword[known.size()]) && keyword.find_first_not_of(" \t", known.size()) == std::string_view::npos)
+                return text + " (a blank after the keyword)";
+            return text + " (fields are separated by \":\")";
+        }
+    }
+    return text;
+}
+
+std::vector<std::string_view> ScriptCodec::knownKeywords() const
+{
+    std::vector<std::string_view> known{kMousePosKeyword, kSleepKeyword};
+    for (const auto& entry : mouseFlags)
+        known.push_back(entry.first);
+    for (const auto& entry : keyFlags)
+        known.push_back(entry.first);
+    return known;
+}
+
+std::string quotedScriptText(std::string_view text)
+{
+    std::string quoted = "\"";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\t') {
+            quoted += "\\t";
+        } else if (c == '\r') {
+            quoted += "\\r";
+        } else if (c == '\n') {
+            quoted += "\\n";
+        } else if (c == '\\') {
+            quoted += "\\\\";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            constexpr char kHex[] = "0123456789ABCDEF";
+            quoted += "\\x";
+            quoted += kHex[byte >> 4];
+            quoted += kHex[byte & 0xF];
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "\"";
+}
+
 void splitString(std::string text, std::vector<std::string>& out, char delimiter)
 {
-    std::vector<std::string_view> fields;
-    splitFields(text, fields, delimiter);
-    out.insert(out.end(), fields.begin(), fields.end());
+    splitFields(text, delimiter, [&out](std::string_view field) { out.emplace_back(field); });
 }
 
 std::string joinLines(const std::vector<std::string>& lines)

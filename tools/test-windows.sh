@@ -73,6 +73,43 @@ exec 4<&-
 
 ctest --test-dir "$build" --output-on-failure --timeout 120 --parallel 2
 
+# tamblo-cli.exe end to end: check's verdicts and exit statuses on the same cases as on Linux, and a
+# playback whose pointer moves are witnessed on the X display that Wine draws on.
+cli="$build/cli/tamblo-cli.exe"
+cases=$(mktemp -d)
+failures=0
+expect() {  # expect STATUS PATTERN COMMAND...: the exit status, and a pattern its output must hold
+  local status=$1 pattern=$2 output actual
+  shift 2
+  output=$("$wine" "$cli" "$@" 2>&1) && actual=0 || actual=$?
+  if [[ $actual -ne $status || "$output" != *"$pattern"* ]]; then
+    echo "FAILED: tamblo-cli $* gave $actual (wanted $status) and:" >&2
+    echo "$output" >&2
+    failures=$((failures + 1))
+  fi
+}
+printf 'LOGMOUSEPOS:1:2\r\nMBUTTONUP:10:20\r\n' > "$cases/crlf.tbcode"
+printf 'LOGMOUSEPOS:1:2\rKEYDOWN:1:2\r' > "$cases/cr.tbcode"
+printf '#ok\n  \n' > "$cases/blank.tbcode"
+printf 'LOGMOUSEPOS:100:100\nSLEEP:50:0:0:0:0\nLOGMOUSEPOS:321:234\n' > "$cases/move.tbcode"
+expect 1 'crlf.tbcode:2: unknown keyword "MBUTTONUP" (the middle-button release is MBUTTONUNUP)' check "$cases/crlf.tbcode"
+expect 1 'cr.tbcode:2: a key line needs x, y and a virtual-key code' check "$cases/cr.tbcode"
+expect 1 'blank.tbcode:2: a line of blanks is not a comment' check "$cases/blank.tbcode"
+expect 0 'coordinates: x 100 to 321, y 100 to 234' check "$cases/move.tbcode"
+expect 2 'missing.tbcode: ' check "$cases/missing.tbcode"
+expect 1 'crlf.tbcode:2: unknown keyword' play "$cases/crlf.tbcode"
+expect 2 '--speed needs a factor from 0.1 to 10' play "$cases/move.tbcode" --speed 11
+xdotool mousemove 5 5
+expect 0 '' play "$cases/move.tbcode" --speed 2
+pointer=$(xdotool getmouselocation --shell | tr '\n' ' ')
+if [[ "$pointer" != "X=321 Y=234 "* ]]; then
+  echo "FAILED: after tamblo-cli play the pointer is at $pointer, not 321,234" >&2
+  failures=$((failures + 1))
+fi
+rm -rf "$cases"
+((failures == 0)) || { echo "tamblo-cli.exe: $failures failures" >&2; exit 1; }
+echo "tamblo-cli.exe: check and play under Wine passed"
+
 if $run_benchmarks; then
   for bench in "$build"/bench/win32/*.exe; do
     "$wine" "$bench"

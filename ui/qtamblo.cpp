@@ -10,11 +10,11 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTextStream>
 #include <QTimer>
 
 #include <mutex>
 
+#include "script/script_file.h"
 #include "capture/input_listener.h"
 #include "platform/file_replace.h"
 #include "platform/platform_input.h"
@@ -28,18 +28,6 @@ Q_LOGGING_CATEGORY(recordLog, "tamblo.record", QtWarningMsg)
 namespace {
 
 const char* const kScriptFilter = "TB Recode code(*.tbcode)";
-
-// Reads a script in text mode with the stream's default decoding, one UTF-8 string per line.
-bool readScriptLines(const QString& fileName, std::vector<std::string>& lines)
-{
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return false;
-    QTextStream stream(&file);
-    while (!stream.atEnd())
-        lines.push_back(stream.readLine().toUtf8().toStdString());
-    return true;
-}
 
 }  // namespace
 
@@ -191,11 +179,11 @@ void QTamblo::onclickedPlay(bool)
                                                           tr(kScriptFilter));
     if (fileName.isEmpty())
         return;
-    std::vector<std::string> lines;
-    if (!readScriptLines(fileName, lines))
-        return;
+    // Read the one way the command line reads it too; anything but a regular file is refused
+    // without blocking.
     std::vector<InputEvent> events;
-    if (!codec.fromLines(lines, events))
+    if (readScriptFile(fileName.toUtf8().toStdString(), codec, &events).verdict
+        != ScriptFileResult::Verdict::Accepted)
         return;
     // A box closed because the program is ending answers nothing, so it must not start a playback.
     if (QMessageBox::question(this, translatedTitle(), tr("读取脚本成功，是否播放？"),

@@ -39,6 +39,7 @@ void FakePlatform::recordInjection(std::string what)
 
 bool FakePlatform::cursorPos(ScreenPoint& point)
 {
+    ++pointerQueries;
     if (!pointer)
         return false;
     point = *pointer;

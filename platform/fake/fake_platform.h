@@ -36,6 +36,7 @@ public:
     std::vector<std::string> callTexts() const;
     long long elapsedMs() const;
     bool hookThreadRunning = false;
+    int pointerQueries = 0;
     int preciseTimingDepth = 0;
 
     bool cursorPos(ScreenPoint& point) override;

@@ -59,6 +59,11 @@ void X11Platform::debugOutput(const char* text)
     writeDebugOutput(text);
 }
 
+bool X11Platform::canWatchKey(int virtualKey)
+{
+    return injector.hasKeyFor(virtualKey);
+}
+
 bool X11Platform::startHookThread(std::string& reason)
 {
     return capture.start(reason);

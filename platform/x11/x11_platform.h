@@ -22,6 +22,7 @@ public:
     void beginPreciseTiming() override;
     void endPreciseTiming() override;
     void debugOutput(const char* text) override;
+    bool canWatchKey(int virtualKey) override;
     bool startHookThread(std::string& reason) override;
     void stopHookThread() override;
 

@@ -136,6 +136,16 @@ void XTestInjector::startGuardian()
         guardian->start();
 }
 
+bool XTestInjector::hasKeyFor(int virtualKey)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    if (!display)
+        return false;
+    followKeymapChanges();
+    const KeySym keysym = keysymFromVirtualKey(virtualKey);
+    return keysym != NoSymbol && keymap.keycodeTyping(keysym) != 0;
+}
+
 void XTestInjector::followKeymapChanges()
 {
     bool changed = false;

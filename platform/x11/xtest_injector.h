@@ -24,6 +24,8 @@ public:
 
     bool pointerPosition(ScreenPoint& point);
     bool movePointer(int x, int y);
+    // Whether the current keymap has a key that types this virtual key unshifted.
+    bool hasKeyFor(int virtualKey);
     // The Windows left, right and middle down/up flags, applied in that order.
     void pressButtons(std::uint32_t flags);
     // A Windows virtual key, pressed or (with KEYEVENTF_KEYUP) released.

@@ -119,6 +119,15 @@ TEST_F(RecordingClockTest, AClickTakesASlotSoTheNextSampleWaitsOneSlot)
     EXPECT_EQ(samples(), 2u);
 }
 
+TEST_F(RecordingClockTest, EveryTickAsksForThePointerSoCapturedActionsComeInPromptly)
+{
+    const int before = platform.pointerQueries;
+    for (long long t = 1000; t <= 9000; t += 1000)
+        tickAt(t);
+    EXPECT_EQ(samples(), 0u);
+    EXPECT_EQ(platform.pointerQueries - before, 9);
+}
+
 TEST_F(RecordingClockTest, AStalledTimerCatchesUpWithNoSlotLostAndNoneDoubled)
 {
     tickAt(5000);

@@ -1,0 +1,171 @@
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <cstdio>
+#include <iostream>
+#include <mutex>
+#include <thread>
+
+#include "cli/commands.h"
+#include "cli/progress_line.h"
+#include "cli/script_check.h"
+#include "cli/session.h"
+#include "platform/console.h"
+#include "platform/system_platform.h"
+#include "playback/player.h"
+
+namespace {
+
+using Clock = PlatformInput::Clock;
+constexpr std::uint64_t kWaitBeforeEventMs = 10;
+
+std::uint64_t passMilliseconds(const std::vector<InputEvent>& events)
+{
+    std::uint64_t total = 0;
+    for (const InputEvent& event : events)
+        total += kWaitBeforeEventMs + (isKind(event, EventKind::Sleep) ? static_cast<std::uint32_t>(event.value) : 0);
+    return total;
+}
+
+// Whole seconds as a clock shows them: "0:07", "12:30", "3:02:05".
+std::string clockText(std::uint64_t seconds)
+{
+    char text[32];
+    if (seconds >= 3600)
+        std::snprintf(text, sizeof text, "%llu:%02u:%02u", static_cast<unsigned long long>(seconds / 3600),
+                      static_cast<unsigned>(seconds / 60 % 60), static_cast<unsigned>(seconds % 60));
+    else
+        std::snprintf(text, sizeof text, "%u:%02u", static_cast<unsigned>(seconds / 60), static_cast<unsigned>(seconds % 60));
+    return text;
+}
+
+// Where a playback is, for the progress line and the closing message.
+struct PlaybackPosition {
+    std::atomic<long long> pass{0};
+    std::atomic<Clock::rep> passStarted{0};
+};
+
+// Redraws the progress line every 200 ms on its own thread while a playback runs.
+class ProgressReporter {
+public:
+    ProgressReporter(const Invocation& invocation, const Player& player, const PlaybackPosition& position,
+                     std::size_t events, std::uint64_t passMs)
+        : invocation(invocation), player(player), position(position), events(events), passMs(passMs)
+    {
+        thread = std::thread([this] { run(); });
+    }
+
+    ~ProgressReporter()
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            finished = true;
+        }
+        wake.notify_one();
+        thread.join();
+    }
+
+    ProgressReporter(const ProgressReporter&) = delete;
+    ProgressReporter& operator=(const ProgressReporter&) = delete;
+
+private:
+    void run()
+    {
+        ProgressLine line(stderr);
+        std::unique_lock<std::mutex> lock(mutex);
+        while (!wake.wait_for(lock, std::chrono::milliseconds(200), [this] { return finished; }))
+            line.show(text());
+    }
+
+    std::string text() const
+    {
+        const long long pass = position.pass;
+        const auto inPass = std::chrono::duration_cast<std::chrono::milliseconds>(
+            Clock::now() - Clock::time_point(Clock::duration(position.passStarted.load())));
+        const double scaledPass = static_cast<double>(passMs) / invocation.speed;
+        const double leftInPass = std::max(0.0, scaledPass - static_cast<double>(inPass.count()));
+        std::string shown = "pass " + std::to_string(pass);
+        if (!invocation.loop)
+            shown += " of " + std::to_string(invocation.repeat);
+        shown += ", event " + std::to_string(player.eventsPlayed.load()) + " of " + std::to_string(events);
+        if (!invocation.loop) {
+            const double left = leftInPass + scaledPass * static_cast<double>(invocation.repeat - pass);
+            shown += ", " + clockText(static_cast<std::uint64_t>(std::ceil(left / 1000.0))) + " left";
+        }
+        return shown + "; " + invocation.stopKey.name() + " or Ctrl-C stops";
+    }
+
+    const Invocation& invocation;
+    const Player& player;
+    const PlaybackPosition& position;
+    const std::size_t events;
+    const std::uint64_t passMs;
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool finished = false;
+    std::thread thread;
+};
+
+}  // namespace
+
+int runPlay(const Invocation& invocation)
+{
+    const std::string& path = invocation.files.front();
+    const ScriptCodec codec;
+    std::vector<InputEvent> events;
+    const ScriptFileResult read = readScriptFile(path, codec, &events);
+    if (read.verdict != ScriptFileResult::Verdict::Accepted) {
+        reportUnplayable(codec, path, read, std::cerr);
+        return read.verdict == ScriptFileResult::Verdict::Refused ? kExitFailed : kExitUsage;
+    }
+    if (events.empty()) {
+        // Looping over nothing would only spin.
+        std::fprintf(stderr, "tamblo-cli: %s: no events to play\n", path.c_str());
+        return kExitDone;
+    }
+
+    const std::unique_ptr<PlatformInput> platform = createSystemPlatform();
+    Player player(*platform);
+    player.setSpeed(invocation.speed);
+    // The stop key and the signals set the player's own flag, so a pause is cut short at once.
+    player.stopRequested = false;
+    Session session(*platform, invocation.stopKey, player.stopRequested);
+    std::string problem;
+    if (!session.start(problem)) {
+        std::fprintf(stderr, "tamblo-cli: %s\n", problem.c_str());
+        return session.exitStatus(kExitFailed);
+    }
+    if (!session.countdown(invocation.countdownSeconds, "playing")) {
+        std::fprintf(stderr, "tamblo-cli: stopped before playing\n");
+        return session.exitStatus(kExitDone);
+    }
+
+    PlaybackPosition position;
+    bool failed = false;
+    {
+        std::unique_ptr<ProgressReporter> progress;
+        if (standardErrorIsTerminal())
+            progress = std::make_unique<ProgressReporter>(invocation, player, position, events.size(),
+                                                          passMilliseconds(events));
+        for (long long pass = 1; invocation.loop || pass <= invocation.repeat; ++pass) {
+            position.pass = pass;
+            position.passStarted = Clock::now().time_since_epoch().count();
+            if (!player.play(events)) {
+                failed = true;
+                break;
+            }
+            if (player.stopRequested)
+                break;
+        }
+    }
+    const long long pass = position.pass;
+    if (failed) {
+        std::fprintf(stderr, "tamblo-cli: %s: event %zu of %zu could not be played (the pointer could not be moved there)\n",
+                     path.c_str(), player.eventsPlayed.load() + 1, events.size());
+        return session.exitStatus(kExitFailed);
+    }
+    if (player.stopRequested && session.signal() == 0 && session.listener().stopKeyPressed())
+        std::fprintf(stderr, "tamblo-cli: stopped by %s in pass %lld at event %zu of %zu\n",
+                     invocation.stopKey.name().c_str(), pass, player.eventsPlayed.load(), events.size());
+    return session.exitStatus(kExitDone);
+}

@@ -1,0 +1,123 @@
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <random>
+#include <thread>
+
+#include "capture/input_listener.h"
+#include "cli/commands.h"
+#include "cli/session.h"
+#include "platform/system_platform.h"
+
+namespace {
+
+constexpr std::chrono::milliseconds kSamplingTick{1};
+constexpr int kVkC = 0x43;
+
+namespace fs = std::filesystem;
+
+// A recording is worth nothing if it cannot be saved at the end, so a file in a folder that does
+// not exist or takes no files, or a name that is a folder, is refused before it starts.
+bool canSaveTo(const std::string& path, std::string& problem)
+{
+    std::error_code error;
+    const fs::path target = fs::u8path(path);
+    if (fs::is_directory(target, error)) {
+        problem = "is a folder, not a file";
+        return false;
+    }
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    if (!fs::is_directory(folder, error)) {
+        problem = "no such folder: " + folder.u8string();
+        return false;
+    }
+    const fs::path probe = folder / fs::u8path(".tamblo-cli-" + std::to_string(std::random_device()()));
+    const bool writable = static_cast<bool>(std::ofstream(probe));
+    fs::remove(probe, error);
+    if (!writable)
+        problem = "cannot create files in " + folder.u8string();
+    return writable;
+}
+
+// Where a recording goes when its own file cannot be written at the end, so it is not lost.
+fs::path fallbackPath()
+{
+    std::error_code error;
+    fs::path folder = fs::temp_directory_path(error);
+    if (error)
+        folder = ".";
+    return folder / fs::u8path("tamblo-recording-" + std::to_string(std::random_device()()) + ".tbcode");
+}
+
+}  // namespace
+
+int runRecord(const Invocation& invocation)
+{
+    const std::string& path = invocation.files.front();
+    std::string problem;
+    if (!canSaveTo(path, problem)) {
+        std::fprintf(stderr, "tamblo-cli: %s: %s\n", path.c_str(), problem.c_str());
+        return kExitUsage;
+    }
+
+    const std::unique_ptr<PlatformInput> platform = createSystemPlatform();
+    std::atomic<bool> stop{false};
+    Session session(*platform, invocation.stopKey, stop);
+    StopKeyListener& recorder = session.listener();
+    recorder.recordKeys(invocation.keys);
+    recorder.clicksOnly(invocation.clicksOnly);
+    if (!session.start(problem)) {
+        std::fprintf(stderr, "tamblo-cli: %s\n", problem.c_str());
+        return session.exitStatus(kExitFailed);
+    }
+    if (!session.countdown(invocation.countdownSeconds, "recording")) {
+        std::fprintf(stderr, "tamblo-cli: stopped before the recording started; %s left as it was\n", path.c_str());
+        return session.exitStatus(kExitDone);
+    }
+
+    // Said first, so that whoever waits for it starts acting when the recording does.
+    std::fprintf(stderr, "tamblo-cli: recording to %s; %s or Ctrl-C stops\n", path.c_str(),
+                 invocation.stopKey.name().c_str());
+    recorder.startRecording();
+    // Pointer samples follow the recording's clock; the tick only has to come often enough, and on
+    // time on a busy machine, which the platform's fine timer and priority give. It sleeps rather
+    // than spins to its deadlines: a late tick loses nothing.
+    platform->beginPreciseTiming();
+    ScreenPoint pointer;
+    for (auto tick = std::chrono::steady_clock::now(); !stop; tick += kSamplingTick) {
+        if (!invocation.clicksOnly && recorder.isRecording()) {
+            std::lock_guard<std::mutex> lock(g_listenerMutex);
+            recorder.sampleDueSlots();  // asks for the pointer on every tick
+        } else {
+            // As sampling does: a question to the input system on every tick has it hand over
+            // promptly the actions the capture is waiting for.
+            platform->cursorPos(pointer);
+        }
+        std::this_thread::sleep_until(tick + kSamplingTick);
+    }
+    platform->endPreciseTiming();
+    // What ended the recording pressed keys of its own; those are not part of it.
+    KeyChord ending;
+    if (recorder.stopKeyPressed())
+        ending = invocation.stopKey;
+    else if (session.signal() == SIGINT)
+        ending = KeyChord{kVkC, true, false, false};
+    recorder.stopRecording(ending);
+
+    std::string reason;
+    const std::vector<InputEvent> capture = recorder.copyEvents();
+    if (!recorder.saveToFile(path, capture, &reason)) {
+        std::fprintf(stderr, "tamblo-cli: %s: cannot save the recording: %s\n", path.c_str(), reason.c_str());
+        const std::string kept = fallbackPath().u8string();
+        if (recorder.saveToFile(kept, capture, &reason))
+            std::fprintf(stderr, "tamblo-cli: the recording is kept in %s\n", kept.c_str());
+        else
+            std::fprintf(stderr, "tamblo-cli: %s: cannot keep the recording either: %s\n", kept.c_str(), reason.c_str());
+        return kExitFailed;
+    }
+    std::fprintf(stderr, "tamblo-cli: saved %zu events to %s\n", capture.size(), path.c_str());
+    return session.exitStatus(kExitDone);
+}

@@ -1,0 +1,240 @@
+#include "cli/script_check.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <set>
+#include <map>
+#include <ostream>
+#include <vector>
+
+#include "cli/key_chord.h"
+#include "platform/platform_input.h"
+
+namespace {
+
+constexpr std::uint64_t kWaitBeforeEventMs = 10;
+constexpr std::uint64_t kDayMs = 24ull * 3600 * 1000;
+// Warnings past this many are counted, not printed.
+constexpr std::size_t kWarningsShown = 20;
+
+struct Box {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    bool empty = true;
+
+    void add(int x, int y)
+    {
+        if (empty) {
+            left = right = x;
+            top = bottom = y;
+            empty = false;
+            return;
+        }
+        left = std::min(left, x);
+        right = std::max(right, x);
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
+    }
+};
+
+const char* buttonName(std::uint32_t downFlag)
+{
+    switch (downFlag) {
+    case win::MouseLeftDown:
+        return "the left button";
+    case win::MouseRightDown:
+        return "the right button";
+    default:
+        return "the middle button";
+    }
+}
+
+std::string keyName(std::uint32_t virtualKey)
+{
+    const std::string name = virtualKeyName(static_cast<int>(virtualKey));
+    return "key " + std::to_string(virtualKey) + (name.empty() ? "" : " (" + name + ")");
+}
+
+// The `index`-th field (1-based) of a line, as the reader cuts it.
+std::string_view fieldOf(std::string_view line, std::size_t index)
+{
+    for (std::size_t i = 1; i < index; ++i)
+        line.remove_prefix(std::min(line.size(), line.find(':') + 1));
+    return line.substr(0, line.find(':'));
+}
+
+// The part of a number field that the reader reads: blanks, sign and digits.
+std::string_view numberPart(std::string_view field)
+{
+    std::size_t end = field.find_first_not_of(" \t\n\v\f\r");
+    if (end == std::string_view::npos)
+        return field;
+    if (field[end] == '+' || field[end] == '-')
+        ++end;
+    while (end < field.size() && field[end] >= '0' && field[end] <= '9')
+        ++end;
+    return field.substr(0, end);
+}
+
+// Everything check learns from the lines of an accepted script.
+class ScriptSummary {
+public:
+    void add(const ScriptLine& line)
+    {
+        if (line.reading.trailingField != 0) {
+            const std::string_view field = fieldOf(line.text, line.reading.trailingField);
+            warn(line.number, "field " + std::to_string(line.reading.trailingField) + " " + quotedScriptText(field)
+                                  + " reads as " + std::string(numberPart(field)));
+        }
+        if (line.reading.outcome != LineReading::Outcome::Accepted)
+            return;
+        const InputEvent& event = line.reading.event;
+        ++events;
+        playMs += kWaitBeforeEventMs;
+        switch (static_cast<EventKind>(event.kind)) {
+        case EventKind::MouseButton:
+            ++buttons;
+            addPosition(event);
+            for (const std::uint32_t down : {win::MouseLeftDown, win::MouseRightDown, win::MouseMiddleDown}) {
+                // Each up flag is its down flag shifted left by one.
+                if (event.code & (down << 1))
+                    heldButtons.erase(down);
+                if (event.code & down)
+                    heldButtons.emplace(down, line.number);
+            }
+            break;
+        case EventKind::Key: {
+            ++keys;
+            addPosition(event);
+            const auto virtualKey = static_cast<std::uint32_t>(event.value);
+            if (event.code & win::KeyEventKeyUp)
+                heldKeys.erase(virtualKey);
+            else
+                heldKeys.emplace(virtualKey, line.number);
+            if (!isKeyboardKey(event.value) && unknownKeys.insert(event.value).second)
+                warn(line.number, "virtual-key code " + std::to_string(event.value) + " is no key on any layout");
+            break;
+        }
+        case EventKind::Sleep: {
+            ++pauses;
+            const std::uint32_t pause = static_cast<std::uint32_t>(event.value);
+            playMs += pause;
+            if (pause > kDayMs)
+                warn(line.number, "a pause of " + formatDuration(pause)
+                                      + (event.value < 0 ? " (a negative SLEEP is read as weeks)" : ""));
+            break;
+        }
+        case EventKind::MousePos:
+            ++pointerMoves;
+            addPosition(event);
+            break;
+        }
+    }
+
+    void finish()
+    {
+        for (const auto& [flag, line] : heldButtons)
+            warn(line, std::string(buttonName(flag)) + " pressed here is still down when the script ends");
+        for (const auto& [key, line] : heldKeys)
+            warn(line, keyName(key) + " pressed here is still down when the script ends");
+        std::sort(warnings.begin(), warnings.end());
+    }
+
+    void print(const std::string& path, std::ostream& out) const
+    {
+        out << path << ": accepted\n";
+        out << "  events: " << events << " (" << pointerMoves << " pointer, " << buttons << " button, " << keys
+            << " key, " << pauses << " pause)\n";
+        out << "  one pass: " << formatDuration(playMs) << "\n";
+        if (box.empty)
+            out << "  coordinates: none\n";
+        else
+            out << "  coordinates: x " << box.left << " to " << box.right << ", y " << box.top << " to "
+                << box.bottom << "\n";
+    }
+
+    void printWarnings(const std::string& path, std::ostream& err) const
+    {
+        const std::size_t shown = std::min(warnings.size(), kWarningsShown);
+        for (std::size_t i = 0; i < shown; ++i)
+            err << path << ":" << warnings[i].first << ": warning: " << warnings[i].second << "\n";
+        if (warnings.size() > shown)
+            err << path << ": " << warnings.size() - shown << " more warnings\n";
+        if (!heldButtons.empty() || !heldKeys.empty())
+            err << path << ": note: a pass that ends normally leaves them down\n";
+    }
+
+private:
+    void addPosition(const InputEvent& event)
+    {
+        // The player reads coordinates as signed 16-bit screen positions.
+        box.add(static_cast<std::int16_t>(event.x), static_cast<std::int16_t>(event.y));
+    }
+
+    void warn(std::size_t line, std::string text) { warnings.emplace_back(line, std::move(text)); }
+
+    std::uint64_t events = 0;
+    std::uint64_t pointerMoves = 0;
+    std::uint64_t buttons = 0;
+    std::uint64_t keys = 0;
+    std::uint64_t pauses = 0;
+    std::uint64_t playMs = 0;
+    Box box;
+    std::map<std::uint32_t, std::size_t> heldButtons;
+    std::map<std::uint32_t, std::size_t> heldKeys;
+    std::set<std::int32_t> unknownKeys;
+    std::vector<std::pair<std::size_t, std::string>> warnings;
+};
+
+}  // namespace
+
+ScriptFileResult::Verdict ScriptCheck::run(const std::string& path, bool quiet, std::ostream& out,
+                                           std::ostream& err) const
+{
+    ScriptSummary summary;
+    const ScriptFileResult result =
+        readScriptFile(path, codec, nullptr, [&summary](const ScriptLine& line) { summary.add(line); });
+    if (result.verdict != ScriptFileResult::Verdict::Accepted) {
+        reportUnplayable(codec, path, result, err);
+        return result.verdict;
+    }
+    if (quiet)
+        return result.verdict;
+    summary.finish();
+    summary.print(path, out);
+    summary.printWarnings(path, err);
+    return result.verdict;
+}
+
+void reportUnplayable(const ScriptCodec& codec, const std::string& path, const ScriptFileResult& result,
+                      std::ostream& err)
+{
+    if (result.verdict == ScriptFileResult::Verdict::Unreadable) {
+        err << path << ": " << result.problem << "\n";
+        return;
+    }
+    err << path << ":" << result.refusedLine << ": " << codec.describeFault(result.refusal, result.refusedText)
+        << "\n    " << quotedScriptText(result.refusedText) << "\n";
+}
+
+std::string formatDuration(std::uint64_t milliseconds)
+{
+    char text[64];
+    const std::uint64_t seconds = milliseconds / 1000;
+    const auto ms = static_cast<unsigned>(milliseconds % 1000);
+    const auto s = static_cast<unsigned>(seconds % 60);
+    const auto min = static_cast<unsigned>(seconds / 60 % 60);
+    const auto h = static_cast<unsigned>(seconds / 3600 % 24);
+    const std::uint64_t d = seconds / 86400;
+    if (d > 0)
+        std::snprintf(text, sizeof text, "%llu d %02u h %02u min", static_cast<unsigned long long>(d), h, min);
+    else if (h > 0)
+        std::snprintf(text, sizeof text, "%u h %02u min %02u s", h, min, s);
+    else if (min > 0)
+        std::snprintf(text, sizeof text, "%u min %02u.%03u s", min, s, ms);
+    else
+        std::snprintf(text, sizeof text, "%u.%03u s", s, ms);
+    return text;
+}
