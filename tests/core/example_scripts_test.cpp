@@ -2,13 +2,12 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "script/script_codec.h"
+#include "script/script_file.h"
 
 // The example scripts that the packages ship: each must be accepted as a whole, fit on a small
 // screen and end with every button and key it pressed released again (a pass that ends normally
@@ -30,15 +29,6 @@ std::vector<std::string> exampleNames()
     return names;
 }
 
-std::vector<std::string> fileLines(const fs::path& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    std::vector<std::string> lines;
-    splitString(bytes, lines, '\n');
-    return lines;
-}
-
 // Injection flags of a read button line: which button goes down, which comes up.
 struct ButtonFlags {
     std::uint8_t down;
@@ -51,13 +41,12 @@ class ExampleScript : public testing::TestWithParam<std::string> {};
 
 TEST_P(ExampleScript, IsAcceptedFitsOnScreenAndReleasesWhatItPresses)
 {
-    const std::vector<std::string> lines = fileLines(fs::u8path(TAMBLO_EXAMPLES_DIR) / GetParam());
-    ASSERT_FALSE(lines.empty());
-    for (const std::string& line : lines)
-        EXPECT_EQ(line.find('\r'), std::string::npos) << "line feeds only: " << line;
-
+    // Read as the window and tamblo-cli read a script.
+    const std::string path = (fs::u8path(TAMBLO_EXAMPLES_DIR) / GetParam()).u8string();
     std::vector<InputEvent> events;
-    ASSERT_TRUE(ScriptCodec().fromLines(lines, events));
+    const ScriptFileResult result = readScriptFile(path, ScriptCodec(), &events);
+    ASSERT_EQ(result.verdict, ScriptFileResult::Verdict::Accepted)
+        << result.problem << " line " << result.refusedLine << ": " << result.refusedText;
     ASSERT_FALSE(events.empty());
 
     std::set<int> buttonsDown;
