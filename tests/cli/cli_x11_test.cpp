@@ -220,7 +220,7 @@ TEST_F(CliOnDisplay, ClicksOnlyKeepsThePaceAndASignalStillSaves)
     ASSERT_EQ(replay.status, 0) << replay.err;
     const std::vector<ObserverWindow::Seen> replayed = pressesOf(observer.take());
     ASSERT_EQ(recorded.size(), std::size(offsetsMs));
-    ASSERT_EQ(replayed.size(), recorded.size());
+    ASSERT_EQ(replayed.size(), recorded.size()) << readFile(path);
     for (std::size_t i = 0; i < recorded.size(); ++i) {
         EXPECT_EQ(replayed[i].x, recorded[i].x);
         EXPECT_EQ(replayed[i].y, recorded[i].y);
