@@ -15,6 +15,8 @@
 namespace {
 
 constexpr std::chrono::milliseconds kSamplingTick{1};
+// How long actions captured just before a signal get to arrive.
+constexpr std::chrono::milliseconds kCaptureDrain{50};
 constexpr int kVkC = 0x43;
 
 namespace fs = std::filesystem;
@@ -78,10 +80,10 @@ int runRecord(const Invocation& invocation)
         return session.exitStatus(kExitDone);
     }
 
-    // Said first, so that whoever waits for it starts acting when the recording does.
+    recorder.startRecording();
+    // Said once the recording runs, so that whoever waits for the words loses no action.
     std::fprintf(stderr, "tamblo-cli: recording to %s; %s or Ctrl-C stops\n", path.c_str(),
                  invocation.stopKey.name().c_str());
-    recorder.startRecording();
     // Pointer samples follow the recording's clock; the tick only has to come often enough, and on
     // time on a busy machine, which the platform's fine timer and priority give. It sleeps rather
     // than spins to its deadlines: a late tick loses nothing.
@@ -99,6 +101,13 @@ int runRecord(const Invocation& invocation)
         std::this_thread::sleep_until(tick + kSamplingTick);
     }
     platform->endPreciseTiming();
+    if (!recorder.stopKeyPressed()) {
+        // A signal comes from outside the input stream: actions made just before it may still be
+        // on their way from the capture thread. A question to the input system sends them on, and
+        // a moment lets them arrive. (The stop key comes through the capture, after them.)
+        platform->cursorPos(pointer);
+        std::this_thread::sleep_for(kCaptureDrain);
+    }
     // What ended the recording pressed keys of its own; those are not part of it.
     KeyChord ending;
     if (recorder.stopKeyPressed())

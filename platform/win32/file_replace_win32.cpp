@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "platform/win32/system_error.h"
+#include "platform/win32/wide_text.h"
 
 namespace {
 
@@ -59,19 +60,6 @@ private:
     const char* step = nullptr;
     DWORD error = ERROR_SUCCESS;
 };
-
-// File names arrive as UTF-8 and go to the wide-character API, so that any name the user can
-// type survives, not only those of the local 8-bit code page.
-std::optional<std::wstring> toUtf16(const std::string& utf8)
-{
-    const int size = static_cast<int>(utf8.size());
-    const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, nullptr, 0);
-    if (length <= 0)
-        return std::nullopt;
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, wide.data(), length);
-    return wide;
-}
 
 bool writeAll(HANDLE file, std::string_view bytes)
 {
@@ -161,7 +149,9 @@ bool replaceFileContents(const std::string& path, std::string_view bytes, FileFa
         failure = FileFailure{FileFailureCause::Other, "no file name", ""};
         return false;
     }
-    const std::optional<std::wstring> target = toUtf16(path);
+    // File names arrive as UTF-8 and go to the wide-character API, so that any name the user can
+    // type survives, not only those of the local 8-bit code page.
+    const std::optional<std::wstring> target = utf8ToWide(path);
     if (!target) {
         failure = FileFailure{FileFailureCause::Other, "the file name is not valid UTF-8", ""};
         return false;

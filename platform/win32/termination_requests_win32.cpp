@@ -1,4 +1,5 @@
 #include "platform/termination_requests.h"
+#include "platform/termination_record.h"
 
 #include <windows.h>
 
@@ -7,8 +8,6 @@
 
 namespace {
 
-std::atomic<int> g_requested{0};
-std::atomic<std::atomic<bool>*> g_flag{nullptr};
 std::atomic<bool> g_cleanupFinished{false};
 std::atomic<bool> g_watching{false};
 
@@ -19,11 +18,8 @@ constexpr DWORD kLongestCleanupMs = 4500;
 BOOL WINAPI onConsoleEvent(DWORD type)
 {
     const int signalNumber = type == CTRL_C_EVENT ? SIGINT : SIGTERM;
-    int none = 0;
-    if (!g_requested.compare_exchange_strong(none, signalNumber) && type == CTRL_C_EVENT)
+    if (!termination::recordRequest(signalNumber) && type == CTRL_C_EVENT)
         ExitProcess(128 + SIGINT);  // asked again while the first request is being handled
-    if (std::atomic<bool>* flag = g_flag.load())
-        flag->store(true);
     if (type == CTRL_CLOSE_EVENT || type == CTRL_LOGOFF_EVENT || type == CTRL_SHUTDOWN_EVENT) {
         for (DWORD waited = 0; waited < kLongestCleanupMs && !g_cleanupFinished; waited += 10)
             Sleep(10);
@@ -40,18 +36,6 @@ void watch()
     if (g_watching.exchange(true))
         return;
     SetConsoleCtrlHandler(onConsoleEvent, TRUE);
-}
-
-int requested()
-{
-    return g_requested.load();
-}
-
-void alsoSet(std::atomic<bool>* flag)
-{
-    g_flag = flag;
-    if (flag && g_requested.load() != 0)
-        flag->store(true);
 }
 
 int wakeDescriptor()

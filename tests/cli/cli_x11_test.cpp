@@ -23,66 +23,21 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-// Presses and releases with the server's time of each, as a window sees them.
-class TimedObserver {
-public:
-    struct Seen {
-        int type;
-        unsigned detail;
-        int x;
-        int y;
-        Time time;
-    };
-
-    TimedObserver() : display(XOpenDisplay(nullptr))
-    {
-        window = createScreenWindow(display, ButtonPressMask | ButtonReleaseMask | KeyPressMask | KeyReleaseMask);
-        XSetInputFocus(display, window, RevertToParent, CurrentTime);
-        XSync(display, True);
-    }
-    ~TimedObserver()
-    {
-        XDestroyWindow(display, window);
-        XCloseDisplay(display);
-    }
-    TimedObserver(const TimedObserver&) = delete;
-    TimedObserver& operator=(const TimedObserver&) = delete;
-
-    std::vector<Seen> take()
-    {
-        XSync(display, False);
-        std::vector<Seen> seen;
-        while (XPending(display)) {
-            XEvent event;
-            XNextEvent(display, &event);
-            if (event.type == ButtonPress || event.type == ButtonRelease)
-                seen.push_back({event.type, event.xbutton.button, event.xbutton.x_root, event.xbutton.y_root,
-                                event.xbutton.time});
-            else if (event.type == KeyPress || event.type == KeyRelease)
-                seen.push_back({event.type, event.xkey.keycode, event.xkey.x_root, event.xkey.y_root, event.xkey.time});
+// Waits until something of `type` has reached the observer; everything seen so far is kept in `log`.
+bool waitFor(ObserverWindow& observer, int type, std::vector<ObserverWindow::Seen>& log,
+             std::chrono::milliseconds timeout = 5s)
+{
+    const auto end = Clock::now() + timeout;
+    while (Clock::now() < end) {
+        for (const ObserverWindow::Seen& seen : observer.take()) {
+            log.push_back(seen);
+            if (seen.type == type)
+                return true;
         }
-        return seen;
+        std::this_thread::sleep_for(2ms);
     }
-
-    // Waits until something of `type` has arrived; everything seen so far is kept in `log`.
-    bool waitFor(int type, std::vector<Seen>& log, std::chrono::milliseconds timeout = 5s)
-    {
-        const auto end = Clock::now() + timeout;
-        while (Clock::now() < end) {
-            for (const Seen& seen : take()) {
-                log.push_back(seen);
-                if (seen.type == type)
-                    return true;
-            }
-            std::this_thread::sleep_for(2ms);
-        }
-        return false;
-    }
-
-private:
-    Display* display;
-    Window window = 0;
-};
+    return false;
+}
 
 class CliOnDisplay : public testing::Test {
 protected:
@@ -117,18 +72,18 @@ TEST_F(CliOnDisplay, PlayPutsEveryClickAtItsPixel)
 
 TEST_F(CliOnDisplay, SigtermInTheMiddleOfADragReleasesTheButton)
 {
-    TimedObserver observer;
+    ObserverWindow observer;
     std::string drag = "LBUTTONDOWN:200:200\n";
     for (int i = 0; i < 500; ++i)
         drag += "LOGMOUSEPOS:" + std::to_string(200 + i) + ":300\n";
     drag += "LBUTTONUP:700:300\n";
     CliProcess play({"play", script("drag.tbcode", drag)});
-    std::vector<TimedObserver::Seen> seen;
-    ASSERT_TRUE(observer.waitFor(ButtonPress, seen));
+    std::vector<ObserverWindow::Seen> seen;
+    ASSERT_TRUE(waitFor(observer, ButtonPress, seen));
     std::this_thread::sleep_for(100ms);
     play.signal(SIGTERM);
     EXPECT_EQ(play.wait(), 128 + SIGTERM) << play.error();
-    ASSERT_TRUE(observer.waitFor(ButtonRelease, seen, 1s));
+    ASSERT_TRUE(waitFor(observer, ButtonRelease, seen, 1s));
     EXPECT_LT(seen.back().x, 700) << "released by the stop, not by the script's end";
     EXPECT_EQ(input.pointerMask() & Button1Mask, 0u);
 }
@@ -236,7 +191,7 @@ TEST_F(CliOnDisplay, RecordKeysLeavesOutTheControlCThatInterruptedIt)
 
 TEST_F(CliOnDisplay, ClicksOnlyKeepsThePaceAndASignalStillSaves)
 {
-    TimedObserver observer;
+    ObserverWindow observer;
     const std::string path = dir.file("clicks.tbcode");
     CliProcess record({"record", path, "--clicks-only"});
     ASSERT_TRUE(record.waitForError("recording to")) << record.error();
@@ -254,18 +209,18 @@ TEST_F(CliOnDisplay, ClicksOnlyKeepsThePaceAndASignalStillSaves)
     ASSERT_EQ(record.wait(), 128 + SIGTERM) << record.error();
     EXPECT_EQ(readFile(path).find("LOGMOUSEPOS"), std::string::npos) << readFile(path);
 
-    const auto pressesOf = [](const std::vector<TimedObserver::Seen>& seen) {
-        std::vector<TimedObserver::Seen> out;
+    const auto pressesOf = [](const std::vector<ObserverWindow::Seen>& seen) {
+        std::vector<ObserverWindow::Seen> out;
         std::copy_if(seen.begin(), seen.end(), std::back_inserter(out),
-                     [](const TimedObserver::Seen& s) { return s.type == ButtonPress; });
+                     [](const ObserverWindow::Seen& s) { return s.type == ButtonPress; });
         return out;
     };
-    const std::vector<TimedObserver::Seen> recorded = pressesOf(observer.take());
+    const std::vector<ObserverWindow::Seen> recorded = pressesOf(observer.take());
     const CliResult replay = runCli({"play", path});
     ASSERT_EQ(replay.status, 0) << replay.err;
-    const std::vector<TimedObserver::Seen> replayed = pressesOf(observer.take());
+    const std::vector<ObserverWindow::Seen> replayed = pressesOf(observer.take());
     ASSERT_EQ(recorded.size(), std::size(offsetsMs));
-    ASSERT_EQ(replayed.size(), recorded.size());
+    ASSERT_EQ(replayed.size(), recorded.size()) << readFile(path);
     for (std::size_t i = 0; i < recorded.size(); ++i) {
         EXPECT_EQ(replayed[i].x, recorded[i].x);
         EXPECT_EQ(replayed[i].y, recorded[i].y);

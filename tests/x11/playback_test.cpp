@@ -131,7 +131,9 @@ TEST(X11Timing, SleepsNeverEndBeforeTheirDeadline)
         platform->sleepUntil(deadline);
         const auto woke = platform->now();
         EXPECT_GE(woke, deadline);
-        EXPECT_LT(woke - deadline, milliseconds(50));
+        // A loaded machine (or a sanitizer build) can wake a sleeper tens of milliseconds late;
+        // a sleep that misread its deadline would be off by seconds.
+        EXPECT_LT(woke - deadline, milliseconds(500));
     }
 }
 

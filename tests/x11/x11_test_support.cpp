@@ -169,9 +169,10 @@ std::vector<ObserverWindow::Seen> ObserverWindow::take()
         XEvent event;
         XNextEvent(display, &event);
         if (event.type == ButtonPress || event.type == ButtonRelease)
-            seen.push_back({event.type, event.xbutton.button, event.xbutton.x_root, event.xbutton.y_root});
+            seen.push_back({event.type, event.xbutton.button, event.xbutton.x_root, event.xbutton.y_root,
+                            event.xbutton.time});
         else if (event.type == KeyPress || event.type == KeyRelease)
-            seen.push_back({event.type, event.xkey.keycode, event.xkey.x_root, event.xkey.y_root});
+            seen.push_back({event.type, event.xkey.keycode, event.xkey.x_root, event.xkey.y_root, event.xkey.time});
     }
     return seen;
 }

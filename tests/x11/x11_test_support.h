@@ -77,6 +77,7 @@ public:
         unsigned detail;   // button number or keycode
         int x;
         int y;
+        Time time = 0;     // the server's time of the event; not compared
         bool operator==(const Seen& other) const
         {
             return type == other.type && detail == other.detail && x == other.x && y == other.y;
