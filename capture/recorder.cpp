@@ -88,16 +88,10 @@ std::chrono::steady_clock::duration Recorder::nextSlotOffset() const
     return kSlot * static_cast<long long>(events.size() + 1) + pausesInList;
 }
 
-void Recorder::sampleDueSlots()
+void Recorder::sampleDueSlots(const ScreenPoint& pointer)
 {
-    // Asked on every tick, due or not: besides giving the samples, a question to the input system
-    // has it hand over at once the actions the capture thread waits for, which some systems (an X
-    // server with no other client to write to) hold back until they next send something.
-    ScreenPoint point;
-    if (!platform.cursorPos(point))
-        return;  // no pointer position now; due slots stay due for the next tick
     while (sinceStart() >= nextSlotOffset())
-        append(toByte(EventKind::MousePos), 0, 0, point);
+        append(toByte(EventKind::MousePos), 0, 0, pointer);
 }
 
 void Recorder::padToNow()

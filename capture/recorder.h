@@ -44,9 +44,13 @@ public:
     // the pace it was made whatever the timer's jitter.
     // Takes the recording's start time from the platform's clock; called when a recording starts.
     void startClock();
-    // Appends one MousePos sample for every slot whose replay time the clock has passed. Called
-    // from a frequent tick with g_listenerMutex held.
-    void sampleDueSlots();
+    // Appends one MousePos sample at `pointer` for every slot whose replay time the clock has
+    // passed. Called from a frequent tick with g_listenerMutex held. The caller asks for the
+    // pointer before it takes the lock, on every tick, due or not: besides giving the samples, a
+    // question to the input system has it hand over at once the actions the capture thread waits
+    // for, which some systems (an X server with no other client to write to) hold back until they
+    // next send something. When the pointer cannot be had, the due slots stay due.
+    void sampleDueSlots(const ScreenPoint& pointer);
     // For recordings without pointer samples: appends a Sleep event when the clock is more than a
     // slot past the next slot, so that the event appended next replays at its recorded offset.
     // Called with g_listenerMutex held, just before that event is appended.

@@ -90,13 +90,10 @@ int runRecord(const Invocation& invocation)
     platform->beginPreciseTiming();
     ScreenPoint pointer;
     for (auto tick = std::chrono::steady_clock::now(); !stop; tick += kSamplingTick) {
-        if (!invocation.clicksOnly && recorder.isRecording()) {
+        // Asked on every tick, also without samples: it keeps captured actions coming promptly.
+        if (platform->cursorPos(pointer) && !invocation.clicksOnly && recorder.isRecording()) {
             std::lock_guard<std::mutex> lock(g_listenerMutex);
-            recorder.sampleDueSlots();  // asks for the pointer on every tick
-        } else {
-            // As sampling does: a question to the input system on every tick has it hand over
-            // promptly the actions the capture is waiting for.
-            platform->cursorPos(pointer);
+            recorder.sampleDueSlots(pointer);
         }
         std::this_thread::sleep_until(tick + kSamplingTick);
     }

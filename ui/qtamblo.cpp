@@ -162,8 +162,12 @@ void QTamblo::OnMouseTimeout()
     // late and irregularly, so the recording's own clock decides when a sample is due.
     if (!recording)
         return;
+    // Asked outside the lock, so the capture thread never waits for a question to the system.
+    ScreenPoint pointer;
+    if (!platform.cursorPos(pointer))
+        return;
     std::lock_guard<std::mutex> lock(g_listenerMutex);
-    sampleDueSlots();
+    sampleDueSlots(pointer);
 }
 
 void QTamblo::iconActivated(QSystemTrayIcon::ActivationReason reason)

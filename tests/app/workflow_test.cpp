@@ -95,6 +95,26 @@ TEST_F(RecordingTest, SamplesThePointerOnceEveryTenMillisecondsOfTheRecording)
     }
 }
 
+TEST_F(RecordingTest, EveryTickOfARecordingAsksForThePointerAndAMissingOneLeavesTheSlotsDue)
+{
+    window.handleWindowCommand(WM_RECORD_TOGGLE, 1);
+    platform.failPointerQuery();
+    const int before = platform.pointerQueries;
+    for (int tick = 0; tick < 25; ++tick) {
+        platform.advance(std::chrono::milliseconds(1));
+        window.OnMouseTimeout();
+    }
+    // Each question to the system also brings captured clicks in promptly.
+    EXPECT_EQ(platform.pointerQueries - before, 25);
+    EXPECT_TRUE(window.copyEvents().empty());
+    platform.setPointer(3, 4);
+    platform.advance(std::chrono::milliseconds(1));
+    window.OnMouseTimeout();
+    EXPECT_EQ(countKind(window.copyEvents(), EventKind::MousePos), 2);
+    driver.then(cancelFileDialog());
+    window.setRecording(false);
+}
+
 TEST_F(RecordingTest, StartingAgainWhileRecordingEmptiesTheCapture)
 {
     window.setRecording(true);
