@@ -86,10 +86,8 @@ bool Player::play(const std::vector<InputEvent>& events)
     eventsPlayed = 0;
     if (events.empty() || stopRequested)
         return true;
-    // At the recorded pace the waits are exact; otherwise scaled to the nanosecond.
+    // Scaled to the nanosecond; exact at the recorded pace, as every wait fits a double exactly.
     const auto scaled = [this](milliseconds wait) -> Clock::duration {
-        if (speed == 1.0)
-            return wait;
         return std::chrono::duration_cast<Clock::duration>(nanoseconds(std::llround(nanoseconds(wait).count() / speed)));
     };
     const Clock::duration waitBeforeEvent = scaled(kWaitBeforeEvent);

@@ -3,7 +3,6 @@
 // saves and replays the script, and a RECORD log with server timestamps compares the two passes.
 //   xvfb-run -a -s "-screen 0 1280x1024x24" <build>/bench/app/tamblo_pace_bench [seconds]
 #include <QApplication>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -19,17 +18,6 @@
 #include "x_session.h"
 
 namespace {
-
-void countEvents(const QString& path, RecordedPass& pass)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    while (!file.atEnd()) {
-        pass.samples += file.readLine().startsWith("LOGMOUSEPOS:");
-        ++pass.scriptEvents;
-    }
-}
 
 class PaceBench {
 public:
@@ -63,7 +51,7 @@ private:
             window.setRecording(false);
         }
         pass.events = log.take();
-        countEvents(path, pass);
+        countScript(path.toStdString(), pass);
         return pass;
     }
 

@@ -5,7 +5,6 @@
 //   - the pace of `record` and `record --clicks-only`: an XTEST person moves or clicks while the
 //     program records, the script is replayed with `play`, and the passes are compared.
 //   xvfb-run -a -s "-screen 0 1280x1024x24" <build>/bench/cli/tamblo_cli_bench [seconds]
-#include <X11/Xlib.h>
 #include <signal.h>
 
 #include <algorithm>
@@ -27,20 +26,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// What the server saw so far, all of it: the server passes logged events on only when it has output
-// for some client, so a round trip of our own comes first.
-std::vector<ServerEvent> takeLogged(ServerEventLog& log, Display* display)
-{
-    XSync(display, False);
-    std::this_thread::sleep_for(5ms);
-    return log.take();
-}
-
-long long since(std::uint32_t later, std::uint32_t earlier)
-{
-    return static_cast<std::int32_t>(later - earlier);
-}
-
 void printMilliseconds(const char* what, std::vector<long long> values)
 {
     std::sort(values.begin(), values.end());
@@ -52,7 +37,7 @@ void printMilliseconds(const char* what, std::vector<long long> values)
 }
 
 // Plays a short script of clicks again and again.
-void playLatency(ServerEventLog& log, Display* display, const std::string& folder, int runs)
+void playLatency(ServerEventLog& log, const std::string& folder, int runs)
 {
     const std::string path = folder + "/clicks.tbcode";
     {
@@ -63,12 +48,12 @@ void playLatency(ServerEventLog& log, Display* display, const std::string& folde
     std::vector<long long> toFirst;
     std::vector<long long> fromLast;
     for (int run = 0; run < runs; ++run) {
-        takeLogged(log, display);
+        log.take();
         const std::uint32_t started = serverTimeNow();
         CliProcess play({"play", path});
         const int status = play.wait();
         const std::uint32_t ended = serverTimeNow();
-        const std::vector<ServerEvent> seen = takeLogged(log, display);
+        const std::vector<ServerEvent> seen = log.take();
         std::vector<ServerEvent> buttons;
         std::copy_if(seen.begin(), seen.end(), std::back_inserter(buttons),
                      [](const ServerEvent& e) { return e.type != ServerEvent::Motion; });
@@ -76,8 +61,8 @@ void playLatency(ServerEventLog& log, Display* display, const std::string& folde
             std::printf("play run %d: status %d, %zu button events\n", run, status, buttons.size());
             continue;
         }
-        toFirst.push_back(since(buttons.front().timeMs, started));
-        fromLast.push_back(since(ended, buttons.back().timeMs));
+        toFirst.push_back(serverMsBetween(started, buttons.front().timeMs));
+        fromLast.push_back(serverMsBetween(buttons.back().timeMs, ended));
     }
     if (toFirst.empty())
         return;
@@ -85,17 +70,7 @@ void playLatency(ServerEventLog& log, Display* display, const std::string& folde
     printMilliseconds("play: last event to process exit", fromLast);
 }
 
-std::size_t countLines(const std::string& path, const std::string& prefix, std::size_t& all)
-{
-    std::ifstream file(path);
-    std::size_t matching = 0;
-    all = 0;
-    for (std::string line; std::getline(file, line); ++all)
-        matching += line.rfind(prefix, 0) == 0;
-    return matching;
-}
-
-void pace(ServerEventLog& log, Display* display, const std::string& folder, InputDriver::Workload workload,
+void pace(ServerEventLog& log, const std::string& folder, InputDriver::Workload workload,
           bool clicksOnly, int busyLoops, int seconds)
 {
     const std::string path = folder + "/" + InputDriver::name(workload) + (clicksOnly ? "-clicks-only" : "") + ".tbcode";
@@ -108,7 +83,7 @@ void pace(ServerEventLog& log, Display* display, const std::string& folder, Inpu
             return;
         }
         BusyLoops busy(busyLoops);
-        takeLogged(log, display);
+        log.take();
         recorded.startMs = serverTimeNow();
         InputDriver person;
         person.start(workload, std::chrono::seconds(seconds));
@@ -118,9 +93,9 @@ void pace(ServerEventLog& log, Display* display, const std::string& folder, Inpu
         record.signal(SIGTERM);
         if (record.wait() != 128 + SIGTERM)
             std::printf("record ended with %s\n", record.error().c_str());
-        recorded.events = takeLogged(log, display);
+        recorded.events = log.take();
     }
-    recorded.samples = countLines(path, "LOGMOUSEPOS:", recorded.scriptEvents);
+    countScript(path, recorded);
 
     // Park the pointer where no workload goes, so the replay's first pointer sample is a motion.
     {
@@ -128,11 +103,11 @@ void pace(ServerEventLog& log, Display* display, const std::string& folder, Inpu
         script << "LOGMOUSEPOS:2:2\n";
     }
     CliProcess({"play", folder + "/park.tbcode"}).wait();
-    takeLogged(log, display);
+    log.take();
     CliProcess play({"play", path});
     play.wait(std::chrono::seconds(seconds * 3 + 10));
     const std::string label = std::string(clicksOnly ? "cli --clicks-only" : "cli") + (busyLoops ? ", 2 busy" : ", idle");
-    printPaceFigures(label.c_str(), workload, recorded, takeLogged(log, display));
+    printPaceFigures(label.c_str(), workload, recorded, log.take());
     std::fflush(stdout);
 }
 
@@ -147,16 +122,11 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s\n", reason.c_str());
         return 1;
     }
-    Display* display = XOpenDisplay(nullptr);
-    if (!display) {
-        std::fprintf(stderr, "cannot open the X display\n");
-        return 1;
-    }
     const std::filesystem::path folder =
         std::filesystem::temp_directory_path() / ("tamblo-cli-bench-" + std::to_string(std::random_device()()));
     std::filesystem::create_directories(folder);
 
-    playLatency(log, display, folder.string(), 30);
+    playLatency(log, folder.string(), 30);
     std::printf("Each workload recorded for %d s, then replayed (goals: 100.0 +- 0.5 samples/s without "
                 "--clicks-only, span ratio 1.000 +- 0.005, median <= 5 ms, p95 <= 10 ms, every press at its pixel)\n",
                 seconds);
@@ -166,10 +136,9 @@ int main(int argc, char** argv)
             if (clicksOnly && workload == InputDriver::Workload::Move)
                 continue;
             for (int busyLoops : {0, 2})
-                pace(log, display, folder.string(), workload, clicksOnly, busyLoops, seconds);
+                pace(log, folder.string(), workload, clicksOnly, busyLoops, seconds);
         }
     }
     std::filesystem::remove_all(folder);
-    XCloseDisplay(display);
     return 0;
 }

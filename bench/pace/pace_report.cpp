@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <fstream>
 #include <map>
 #include <utility>
 
@@ -13,7 +14,7 @@ constexpr long long kFirstSlotMs = 10;
 
 long long since(std::uint32_t later, std::uint32_t earlier)
 {
-    return static_cast<std::int32_t>(later - earlier);
+    return serverMsBetween(earlier, later);
 }
 
 struct Match {
@@ -67,6 +68,13 @@ double percentile(std::vector<double> values, double fraction)
 }
 
 }  // namespace
+
+void countScript(const std::string& path, RecordedPass& pass)
+{
+    std::ifstream script(path);
+    for (std::string line; std::getline(script, line); ++pass.scriptEvents)
+        pass.samples += line.rfind("LOGMOUSEPOS:", 0) == 0;
+}
 
 void printPaceFigures(const char* label, InputDriver::Workload workload, const RecordedPass& recorded,
                       const std::vector<ServerEvent>& replayed)

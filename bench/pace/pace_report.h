@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "input_driver.h"
@@ -15,6 +16,9 @@ struct RecordedPass {
     std::size_t samples = 0;    // pointer samples in the saved script
     std::size_t scriptEvents = 0;  // all its events
 };
+
+// Counts the pointer samples and all the events of the script saved at `path` into `pass`.
+void countScript(const std::string& path, RecordedPass& pass);
 
 // Compares the replay (what the server saw while the script played) with the recorded pass and
 // prints: samples per second, replay span / recorded span, per-event offset error (each pass

@@ -94,8 +94,17 @@ void ServerEventLog::keep(const void* datum)
     events.push_back(event);
 }
 
+long long serverMsBetween(std::uint32_t earlier, std::uint32_t later)
+{
+    return static_cast<std::int32_t>(later - earlier);
+}
+
 std::vector<ServerEvent> ServerEventLog::take()
 {
+    if (control) {
+        XSync(control, False);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
     std::lock_guard<std::mutex> lock(mutex);
     std::vector<ServerEvent> taken;
     taken.swap(events);

@@ -30,7 +30,8 @@ public:
 
     bool start(std::string& reason);
     void stop();
-    // The events logged since the previous call.
+    // The events logged since the previous call, all of them: the server passes logged events on
+    // only when it has output for some client, so a round trip of the log's own comes first.
     std::vector<ServerEvent> take();
 
 private:
@@ -50,3 +51,5 @@ private:
 // The steady clock in the server's terms (the X server on Linux stamps events with the monotonic
 // clock in milliseconds).
 std::uint32_t serverTimeNow();
+// Milliseconds from one server time to a later one, across the wrap of the 32-bit clock.
+long long serverMsBetween(std::uint32_t earlier, std::uint32_t later);
