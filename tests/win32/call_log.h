@@ -24,8 +24,15 @@ public:
     }
 
     // Called with g_listenerMutex held, as the hooks do.
-    void onKeyEvent(int msgCode, int vk) override { add("key " + std::to_string(msgCode) + " " + hex(vk)); }
+    void onKeyEvent(int msgCode, int vk) override
+    {
+        const char* state = (platform.keyState(vk) & win::KeyStateDown) ? " down" : " up";
+        add("key " + std::to_string(msgCode) + " " + hex(vk) + (noteKeyState ? state : ""));
+    }
     void onMouseEvent(int msgCode) override { add("mouse " + hex(msgCode)); }
+
+    // Whether key lines end with the key's state as the listener is told it, " down" or " up".
+    bool noteKeyState = false;
 
     std::vector<std::string> lines() const
     {

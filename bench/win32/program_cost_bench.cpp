@@ -1,0 +1,98 @@
+// What tamblo.exe costs a Windows machine, against tamblo-cli.exe and a bare Qt window with a 1 ms
+// timer built the same way: file size, the time from start to the window shown (for tamblo-cli, to
+// the end of a `check`), CPU while idle for five seconds (tamblo-cli: while recording), and memory.
+// Usage: tamblo_win32_program_bench   (the programs' paths are built in)
+#include <windows.h>
+#include <psapi.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double seconds(const FILETIME& time)
+{
+    return (static_cast<double>(time.dwHighDateTime) * 4294967296.0 + time.dwLowDateTime) / 1e7;
+}
+
+double cpuSeconds(HANDLE process)
+{
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(process, &created, &exited, &kernel, &user);
+    return seconds(kernel) + seconds(user);
+}
+
+bool hasVisibleWindow(DWORD processId)
+{
+    struct Search { DWORD id; bool found; } search{processId, false};
+    EnumWindows([](HWND window, LPARAM context) {
+        auto* s = reinterpret_cast<Search*>(context);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == s->id && IsWindowVisible(window))
+            s->found = true;
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+void measure(const char* name, const std::wstring& path, const std::wstring& startArguments,
+             const std::wstring& idleArguments)
+{
+    WIN32_FILE_ATTRIBUTE_DATA file{};
+    GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &file);
+    const double megabytes = (static_cast<double>(file.nFileSizeHigh) * 4294967296.0 + file.nFileSizeLow) / 1e6;
+
+    auto start = [&path](const std::wstring& arguments, PROCESS_INFORMATION& process) {
+        std::wstring command = L"\"" + path + L"\" " + arguments;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        return CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                              &process) != 0;
+    };
+    PROCESS_INFORMATION process{};
+    const auto begun = Clock::now();
+    if (!start(startArguments, process)) {
+        std::printf("%-16s cannot start\n", name);
+        return;
+    }
+    const bool window = idleArguments.empty();
+    while (window ? !hasVisibleWindow(process.dwProcessId) : WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT)
+        Sleep(1);
+    const double startMs = std::chrono::duration<double, std::milli>(Clock::now() - begun).count();
+    if (!window) {
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        start(idleArguments, process);
+    }
+
+    Sleep(1000);  // settled
+    const double cpuBefore = cpuSeconds(process.hProcess);
+    const auto idleBegun = Clock::now();
+    Sleep(5000);
+    const double cpuPercent = 100 * (cpuSeconds(process.hProcess) - cpuBefore)
+                              / std::chrono::duration<double>(Clock::now() - idleBegun).count();
+    PROCESS_MEMORY_COUNTERS_EX memory{};
+    GetProcessMemoryInfo(process.hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory);
+    std::printf("%-16s %7.1f MB %9.0f ms %8.1f %% %9.1f MB %9.1f MB\n", name, megabytes, startMs, cpuPercent,
+                memory.WorkingSetSize / 1e6, memory.PrivateUsage / 1e6);
+    TerminateProcess(process.hProcess, 0);
+    WaitForSingleObject(process.hProcess, 5000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
+}  // namespace
+
+int main()
+{
+    std::printf("%-16s %10s %12s %10s %12s %12s\n", "program", "size", "start", "idle CPU", "working set",
+                "private");
+    measure("tamblo.exe", TAMBLO_EXE, L"", L"");
+    measure("bare Qt window", TAMBLO_BARE_QT_EXE, L"", L"");
+    measure("tamblo-cli.exe", TAMBLO_CLI_EXE, L"check \"" TAMBLO_EXAMPLE L"\"", L"record program-cost-bench.tbcode");
+    return 0;
+}
