@@ -62,6 +62,11 @@ if [[ ! -f "$WINEPREFIX/.crash-dialog-off" ]]; then
   "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
   touch "$WINEPREFIX/.crash-dialog-off"
 fi
+if [[ ! -f "$WINEPREFIX/.unmanaged-windows" ]]; then
+  # Xvfb has no window manager: Wine would wait two seconds for one at every window it hides.
+  "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+  touch "$WINEPREFIX/.unmanaged-windows"
+fi
 
 # Wine's desktop process ends soon after the last program that uses it, and each test program would
 # start it again (about a second each). A console waiting on a pipe that never delivers keeps it.

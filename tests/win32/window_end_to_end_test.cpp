@@ -1,6 +1,6 @@
 // A person's path through tamblo.exe: record three clicks with F7, save them, play them back with F8
 // while a mouse hook of this process witnesses the replayed clicks, stop a long pause with F8, start
-// a recording from another process with 0x464, end the desktop session, and close the window.
+// a recording from another process with 0x464, close the window, and end the desktop session.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -46,10 +46,12 @@ INPUT key(WORD vk, DWORD flags = 0, WCHAR unit = 0)
 
 void tap(WORD vk) { send({key(vk), key(vk, KEYEVENTF_KEYUP)}); }
 
-void type(const std::wstring& text)
+// Types a file name into the focused file dialog and confirms it.
+void fillIn(const std::wstring& path)
 {
-    for (WCHAR unit : text)
+    for (WCHAR unit : path)
         send({key(0, KEYEVENTF_UNICODE, unit), key(0, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP, unit)});
+    tap(VK_RETURN);
 }
 
 void click(POINT at)
@@ -63,11 +65,13 @@ void click(POINT at)
     send({down, up});
 }
 
-// The one visible top-level window of that title other than `besides`, brought to the front.
+// The one visible top-level window of that title other than `besides`, once it has settled (Qt may
+// make a dialog's native window twice) and is in front, ready for keys.
 HWND awaitWindow(const std::wstring& title, HWND besides = nullptr)
 {
     struct Search { const std::wstring& title; HWND besides; HWND found; } search{title, besides, nullptr};
-    waitFor([&search] {
+    auto find = [&search] {
+        search.found = nullptr;
         EnumWindows([](HWND window, LPARAM context) {
             auto* s = reinterpret_cast<Search*>(context);
             wchar_t text[256] = L"";
@@ -77,11 +81,15 @@ HWND awaitWindow(const std::wstring& title, HWND besides = nullptr)
             return TRUE;
         }, reinterpret_cast<LPARAM>(&search));
         return search.found != nullptr;
-    });
-    if (search.found) {
-        SetForegroundWindow(search.found);
-        Sleep(200);
-    }
+    };
+    if (!waitFor(find))
+        return nullptr;
+    Sleep(300);
+    if (!find())
+        return nullptr;
+    SetForegroundWindow(search.found);
+    waitFor([&search] { return GetForegroundWindow() == search.found; }, 2000);
+    Sleep(100);
     return search.found;
 }
 
@@ -111,7 +119,7 @@ std::wstring boxText()
 
 std::string readAll(const std::wstring& path)
 {
-    std::ifstream file(path, std::ios::binary);
+    std::ifstream file(path.c_str(), std::ios::binary);
     std::ostringstream text;
     text << file.rdbuf();
     return text.str();
@@ -168,24 +176,40 @@ TEST(WindowEndToEnd, RecordSavePlayStopAndClose)
     CreateDirectoryW(folder.c_str(), nullptr);
     const std::wstring script = folder + L"\\walk.tbcode";
     const std::wstring pause = folder + L"\\pause.tbcode";
-    std::ofstream(pause) << "LOGMOUSEPOS:700:500\nSLEEP:30000:0:0:0:0\nLBUTTONDOWN:700:500\nLBUTTONUP:700:500\n";
+    std::ofstream(pause.c_str()) << "LOGMOUSEPOS:700:500\nSLEEP:30000:0:0:0:0\nLBUTTONDOWN:700:500\nLBUTTONUP:700:500\n";
 
     // The program logs its recording starts and stops to a file, and keeps its recoveries here.
     const std::wstring logPath = folder + L"\\log.txt";
     SetEnvironmentVariableW(L"QT_LOGGING_RULES", L"tamblo.record.info=true");
     SetEnvironmentVariableW(L"QT_FORCE_STDERR_LOGGING", L"1");
     SetEnvironmentVariableW(L"LOCALAPPDATA", folder.c_str());
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE log = CreateFileW(logPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                             CREATE_ALWAYS, 0, nullptr);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = startup.hStdError = log;
-    PROCESS_INFORMATION tamblo{};
-    std::wstring command = L"\"" TAMBLO_EXECUTABLE L"\"";
-    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &tamblo));
-    CloseHandle(log);
+    auto start = [&logPath] {
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        HANDLE log = CreateFileW(logPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                                 CREATE_ALWAYS, 0, nullptr);
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = startup.hStdError = log;
+        PROCESS_INFORMATION process{};
+        std::wstring command = L"\"" TAMBLO_EXECUTABLE L"\"";
+        CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
+        CloseHandle(log);
+        CloseHandle(process.hThread);
+        return process.hProcess;
+    };
+    // The program's exit status once it has ended by itself, or STILL_ACTIVE (then it is ended).
+    auto exitStatus = [](HANDLE process) {
+        DWORD status = STILL_ACTIVE;
+        if (WaitForSingleObject(process, 10000) == WAIT_OBJECT_0)
+            GetExitCodeProcess(process, &status);
+        else
+            TerminateProcess(process, 1);
+        CloseHandle(process);
+        return status;
+    };
+    HANDLE tamblo = start();
+    ASSERT_NE(tamblo, nullptr);
     auto logged = [&logPath](const std::string& line, int times = 1) {
         const std::string text = readAll(logPath);
         int seen = 0;
@@ -210,7 +234,7 @@ TEST(WindowEndToEnd, RecordSavePlayStopAndClose)
     Sleep(300);
     EXPECT_TRUE(logged("record start") && logged("record stop")) << "a press of F7 toggled twice";
     ASSERT_NE(awaitWindow(L"保存录制脚本"), nullptr);
-    type(script + L"\r");
+    fillIn(script);
     HWND box = awaitWindow(kTitle, main);
     ASSERT_NE(box, nullptr);
     EXPECT_NE(boxText().find(L"保存成功"), std::wstring::npos);
@@ -226,7 +250,7 @@ TEST(WindowEndToEnd, RecordSavePlayStopAndClose)
     witness.take();
     tap(VK_F8);
     ASSERT_NE(awaitWindow(L"选择需要播放的脚本"), nullptr);
-    type(script + L"\r");
+    fillIn(script);
     box = awaitWindow(kTitle, main);
     ASSERT_NE(box, nullptr);
     const std::wstring question = boxText();
@@ -234,6 +258,7 @@ TEST(WindowEndToEnd, RecordSavePlayStopAndClose)
     EXPECT_NE(question.find(L"是(&Y)"), std::wstring::npos);
     EXPECT_NE(question.find(L"否(&N)"), std::wstring::npos);
     tap('Y');
+    ASSERT_TRUE(awaitGone(box));
     box = awaitWindow(kTitle, main);
     ASSERT_NE(box, nullptr);
     EXPECT_NE(boxText().find(L"脚本播放结束"), std::wstring::npos);
@@ -245,9 +270,11 @@ TEST(WindowEndToEnd, RecordSavePlayStopAndClose)
     tap(VK_F8);
     tap(VK_F8);
     ASSERT_NE(awaitWindow(L"选择需要播放的脚本"), nullptr);
-    type(pause + L"\r");
-    ASSERT_NE(awaitWindow(kTitle, main), nullptr);
+    fillIn(pause);
+    box = awaitWindow(kTitle, main);
+    ASSERT_NE(box, nullptr);
     tap('Y');
+    ASSERT_TRUE(awaitGone(main));  // the window hides while it plays
     Sleep(500);
     const auto stopped = std::chrono::steady_clock::now();
     tap(VK_F8);
@@ -258,31 +285,29 @@ TEST(WindowEndToEnd, RecordSavePlayStopAndClose)
     tap(VK_RETURN);
     ASSERT_TRUE(awaitGone(box));
 
-    // 4. Another process starts a recording; the session's end keeps it in the recovery folder.
+    // 4. Another process starts a recording; closing the window ends the program as 退出 does.
     PostMessageW(main, 0x464, 1, 0);
     ASSERT_TRUE(waitFor([&] { return logged("record start", 2); }));
-    DWORD_PTR answer = 0;
-    SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer);
-    WIN32_FIND_DATAW found;
-    HANDLE kept = FindFirstFileW((folder + L"\\tamblo\\*.tbcode").c_str(), &found);
-    EXPECT_NE(kept, INVALID_HANDLE_VALUE) << "no recovery file after WM_QUERYENDSESSION";
-    if (kept != INVALID_HANDLE_VALUE)
-        FindClose(kept);
-    SendMessageTimeoutW(main, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer);
-
-    // 5. Closing the window ends the program as 退出 does.
     PostMessageW(main, 0x464, 0, 0);
     ASSERT_NE(awaitWindow(L"保存录制脚本"), nullptr);
     tap(VK_ESCAPE);
     PostMessageW(main, WM_CLOSE, 0, 0);
-    EXPECT_EQ(WaitForSingleObject(tamblo.hProcess, 10000), WAIT_OBJECT_0);
-    DWORD status = 1;
-    GetExitCodeProcess(tamblo.hProcess, &status);
-    EXPECT_EQ(status, 0u);
-    if (status == STILL_ACTIVE)
-        TerminateProcess(tamblo.hProcess, 1);
-    CloseHandle(tamblo.hThread);
-    CloseHandle(tamblo.hProcess);
+    EXPECT_EQ(exitStatus(tamblo), 0u);
+
+    // 5. When the desktop session is about to end, a recording goes to the recovery folder and the
+    // program ends (Qt closes its windows then).
+    tamblo = start();
+    const HWND restarted = awaitWindow(kTitle);
+    ASSERT_NE(restarted, nullptr);
+    PostMessageW(restarted, 0x464, 1, 0);
+    ASSERT_TRUE(waitFor([&] { return logged("record start"); }));
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutW(restarted, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer);
+    EXPECT_EQ(exitStatus(tamblo), 0u);
+    WIN32_FIND_DATAW found;
+    HANDLE kept = FindFirstFileW((folder + L"\\tamblo\\recovered-*.tbcode").c_str(), &found);
+    EXPECT_NE(kept, INVALID_HANDLE_VALUE) << "no recovery file after WM_QUERYENDSESSION";
+    FindClose(kept);
     for (int vk = 1; vk < 256; ++vk)
         EXPECT_EQ(GetAsyncKeyState(vk) & 0x8000, 0) << "held after the test: virtual key " << vk;
 }
