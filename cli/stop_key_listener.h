@@ -29,7 +29,7 @@ public:
     bool stopKeyPressed() const { return stopKeySeen; }
 
     void onKeyEvent(int msgCode, int vk) override;
-    void onMouseEvent(int msgCode) override;
+    void onMouseEvent(int msgCode, int mouseData) override;
 
 private:
     // Whether a Shift, Control or Alt key (`generic`) is down, by either side: as the key presses

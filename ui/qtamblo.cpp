@@ -145,10 +145,10 @@ void QTamblo::onKeyEvent(int, int)
     }
 }
 
-void QTamblo::onMouseEvent(int msgCode)
+void QTamblo::onMouseEvent(int msgCode, int mouseData)
 {
     if (recording)
-        addEvent(msgCode & 0xFF, toByte(EventKind::MouseButton), 0);
+        addMouseAction(msgCode, mouseData);
 }
 
 void QTamblo::onclicked(bool)

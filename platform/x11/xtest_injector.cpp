@@ -3,6 +3,7 @@
 #include <X11/extensions/XTest.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "platform/x11/debug_output.h"
 #include "platform/x11/display_connection.h"
@@ -21,6 +22,22 @@ constexpr ButtonFlag kButtonFlags[] = {
     {win::MouseRightDown, 3, true},  {win::MouseRightUp, 3, false},
     {win::MouseMiddleDown, 2, true}, {win::MouseMiddleUp, 2, false},
 };
+
+struct ButtonTransition {
+    unsigned button;
+    bool press;
+};
+
+// Side button n (XBUTTON1 back, XBUTTON2 forward) is X button 7 + n.
+constexpr unsigned kSideButtonBase = 7;
+
+struct WheelAxis {
+    std::uint32_t flag;
+    unsigned positiveButton;  // up, or right
+    unsigned negativeButton;  // down, or left
+};
+
+constexpr WheelAxis kWheelAxes[] = {{win::MouseWheel, 4, 5}, {win::MouseHWheel, 7, 6}};
 
 void reportUntypable(int virtualKey, const char* why)
 {
@@ -89,22 +106,46 @@ bool XTestInjector::movePointer(int x, int y)
     return true;
 }
 
-void XTestInjector::pressButtons(std::uint32_t flags)
+void XTestInjector::injectMouse(std::uint32_t flags, std::int32_t mouseData)
 {
     std::lock_guard<std::mutex> lock(mutex);
     if (!display)
         return;
+    std::vector<ButtonTransition> transitions;
     for (const ButtonFlag& button : kButtonFlags) {
-        if (!(flags & button.flag))
+        if (flags & button.flag)
+            transitions.push_back({button.button, button.press});
+    }
+    if (mouseData == win::XButton1 || mouseData == win::XButton2) {
+        const unsigned sideButton = kSideButtonBase + static_cast<unsigned>(mouseData);
+        if (flags & win::MouseXDown)
+            transitions.push_back({sideButton, true});
+        if (flags & win::MouseXUp)
+            transitions.push_back({sideButton, false});
+    }
+    for (const WheelAxis& axis : kWheelAxes) {
+        if (!(flags & axis.flag))
             continue;
-        if (button.press)
-            guardian->tell(HeldInputLedger::Op::ButtonDown, static_cast<std::uint8_t>(button.button));
-        XTestFakeButtonEvent(display, button.button, button.press, CurrentTime);
+        std::int64_t& remainder = wheelRemainder[&axis - kWheelAxes];
+        remainder += mouseData;
+        const std::int64_t notches = remainder / win::WheelDelta;
+        remainder %= win::WheelDelta;
+        const unsigned button = notches > 0 ? axis.positiveButton : axis.negativeButton;
+        for (std::int64_t notch = 0; notch < std::abs(notches); ++notch) {
+            transitions.push_back({button, true});
+            transitions.push_back({button, false});
+        }
+    }
+    // The guardian hears of a press before it happens and of a release after it is done.
+    for (const ButtonTransition& transition : transitions) {
+        if (transition.press)
+            guardian->tell(HeldInputLedger::Op::ButtonDown, static_cast<std::uint8_t>(transition.button));
+        XTestFakeButtonEvent(display, transition.button, transition.press, CurrentTime);
     }
     XSync(display, False);
-    for (const ButtonFlag& button : kButtonFlags) {
-        if ((flags & button.flag) && !button.press)
-            guardian->tell(HeldInputLedger::Op::ButtonUp, static_cast<std::uint8_t>(button.button));
+    for (const ButtonTransition& transition : transitions) {
+        if (!transition.press)
+            guardian->tell(HeldInputLedger::Op::ButtonUp, static_cast<std::uint8_t>(transition.button));
     }
 }
 

@@ -29,10 +29,10 @@ public:
         if (throwNext)
             throw std::runtime_error("listener failed");
     }
-    void onMouseEvent(int msgCode) override
+    void onMouseEvent(int msgCode, int mouseData) override
     {
         lockedDuringCall = listenerMutexHeldElsewhere();
-        calls.push_back("mouse " + std::to_string(msgCode));
+        calls.push_back("mouse " + std::to_string(msgCode) + (mouseData ? " " + std::to_string(mouseData) : ""));
     }
     std::vector<std::string> calls;
     bool lockedDuringCall = false;

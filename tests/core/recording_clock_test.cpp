@@ -38,7 +38,7 @@ protected:
         platform.advance(microseconds(atUs) - sinceStart());
         if (padded)
             recorder.padToNow();
-        recorder.onMouseEvent(message);
+        recorder.onMouseEvent(message, 0);
     }
     microseconds sinceStart()
     {
