@@ -170,14 +170,30 @@ char* putSigned(char* at, char* end, std::int32_t number)
     return std::to_chars(at, end, number).ptr;
 }
 
+bool isCapturedWheel(std::uint8_t code)
+{
+    return code == static_cast<std::uint8_t>(win::WmMouseWheel) || code == static_cast<std::uint8_t>(win::WmMouseHWheel);
+}
+
+bool isCapturedSideButton(std::uint8_t code)
+{
+    return code == static_cast<std::uint8_t>(win::WmXButtonDown) || code == static_cast<std::uint8_t>(win::WmXButtonUp);
+}
+
 // Captured wheel and side-button events carry their delta or button number as a fourth field.
 bool capturedWithMouseData(std::uint8_t code)
 {
-    for (const int message : {win::WmMouseWheel, win::WmMouseHWheel, win::WmXButtonDown, win::WmXButtonUp}) {
-        if (code == static_cast<std::uint8_t>(message))
-            return true;
-    }
-    return false;
+    return isCapturedWheel(code) || isCapturedSideButton(code);
+}
+
+// A delta of 0 or a side button other than 1 and 2 would make a line the reader refuses.
+bool hasReadableMouseData(const InputEvent& event)
+{
+    if (isCapturedWheel(event.code))
+        return event.value != 0;
+    if (isCapturedSideButton(event.code))
+        return event.value == win::XButton1 || event.value == win::XButton2;
+    return true;
 }
 
 constexpr std::uint32_t kWheelFlags = win::MouseWheel | win::MouseHWheel;
@@ -212,7 +228,7 @@ std::string_view ScriptCodec::keywordOf(const InputEvent& event) const
     };
     switch (static_cast<EventKind>(event.kind)) {
     case EventKind::MouseButton:
-        return named(mouseNames);
+        return hasReadableMouseData(event) ? named(mouseNames) : std::string_view();
     case EventKind::Key:
         return named(keyNames);
     case EventKind::Sleep:

@@ -49,8 +49,9 @@ class ScriptCodec {
 public:
     ScriptCodec();
 
-    // Appends one line (no terminator) per writable event. Events whose code has no keyword and
-    // unknown kinds give no line. Always true.
+    // Appends one line (no terminator) per writable event. Events whose code has no keyword,
+    // wheel events without a delta, side-button events without the number 1 or 2, and unknown
+    // kinds give no line: nothing is written that the reader would refuse. Always true.
     bool toLines(const std::vector<InputEvent>& events, std::vector<std::string>& lines) const;
     // Appends one event per accepted line. Empty lines and lines starting with '#' are skipped.
     // False at the first refused line; events of the lines before it stay appended.

@@ -121,6 +121,27 @@ TEST_F(RecordingClockTest, AClickTakesASlotSoTheNextSampleWaitsOneSlot)
     EXPECT_EQ(samples(), 2u);
 }
 
+TEST_F(RecordingClockTest, NotchesWithinASlotShareALineUntilDirectionPlaceOrSlotChanges)
+{
+    const auto notchAt = [this](long long atUs, int delta) {
+        platform.advance(microseconds(atUs) - sinceStart());
+        recorder.onMouseEvent(0x20A, delta);
+    };
+    tickAt(10000);
+    for (const long long at : {11000, 13000, 15000})
+        notchAt(at, 120);
+    notchAt(16000, -120);
+    platform.setPointer(50, 60);
+    notchAt(17000, -120);
+    notchAt(50000, -120);  // the slot of the line before has passed
+    std::vector<std::pair<int, int>> wheelLines;  // delta, x
+    for (const InputEvent& event : recorder.copyEvents()) {
+        if (isKind(event, EventKind::MouseButton))
+            wheelLines.emplace_back(event.value, event.x);
+    }
+    EXPECT_EQ(wheelLines, (std::vector<std::pair<int, int>>{{360, 0}, {-120, 0}, {-120, 50}, {-120, 50}}));
+}
+
 TEST_F(RecordingClockTest, AStalledTimerCatchesUpWithNoSlotLostAndNoneDoubled)
 {
     tickAt(5000);
