@@ -54,6 +54,8 @@ TEST_F(RecordingTest, ButtonStartsAndStopsThenSavesTheCapture)
     platform.setPointer(30, 40);
     deliverMouseEvent(win::WmLButtonUp);
     deliverMouseEvent(win::WmRButtonDown);
+    deliverMouseEvent(win::WmMouseWheel, -120);
+    deliverMouseEvent(win::WmXButtonDown, win::XButton2);
 
     QTest::mouseClick(recordButton(), Qt::LeftButton);
     EXPECT_EQ(recordButton()->text(), QStringLiteral("录制"));
@@ -62,7 +64,8 @@ TEST_F(RecordingTest, ButtonStartsAndStopsThenSavesTheCapture)
     EXPECT_EQ(dialog.caption, QStringLiteral("保存录制脚本"));
     EXPECT_EQ(dialog.nameFilters, QStringList{"TB Recode code(*.tbcode)"});
     EXPECT_TRUE(dialog.saving);
-    EXPECT_EQ(contents(path), QByteArray("LBUTTONDOWN:10:20\nLBUTTONUP:30:40\nRBUTTONDOWN:30:40\n"));
+    EXPECT_EQ(contents(path), QByteArray("LBUTTONDOWN:10:20\nLBUTTONUP:30:40\nRBUTTONDOWN:30:40\n"
+                                         "MOUSEWHEEL:30:40:-120\nXBUTTONDOWN:30:40:2\n"));
     EXPECT_EQ(saved.title, kTitle);
     EXPECT_EQ(saved.text, QStringLiteral("保存成功"));
     EXPECT_EQ(saved.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
