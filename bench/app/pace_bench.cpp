@@ -104,7 +104,8 @@ int main(int argc, char** argv)
     PaceBench bench(window, log, folder.path());
     std::printf("Each workload recorded for %d s, then replayed (goals: 100.0 +- 0.5 samples/s, span ratio "
                 "1.000 +- 0.005, median <= 5 ms, p95 <= 10 ms, every press at its pixel)\n", seconds);
-    for (InputDriver::Workload workload : {InputDriver::Workload::Move, InputDriver::Workload::Clicks}) {
+    for (InputDriver::Workload workload :
+         {InputDriver::Workload::Move, InputDriver::Workload::Clicks, InputDriver::Workload::Scroll}) {
         for (int busyLoops : {0, 2})
             bench.run(workload, busyLoops, seconds);
     }

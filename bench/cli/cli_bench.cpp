@@ -2,7 +2,7 @@
 // server saw and its timestamps:
 //   - play: from starting the process to its first injected event, and from its last event to its
 //     exit (the player's 10 ms wait before the first event included);
-//   - the pace of `record` and `record --clicks-only`: an XTEST person moves or clicks while the
+//   - the pace of `record` and `record --clicks-only`: an XTEST person moves, clicks or scrolls while the
 //     program records, the script is replayed with `play`, and the passes are compared.
 //   xvfb-run -a -s "-screen 0 1280x1024x24" <build>/bench/cli/tamblo_cli_bench [seconds]
 #include <signal.h>
@@ -130,7 +130,8 @@ int main(int argc, char** argv)
     std::printf("Each workload recorded for %d s, then replayed (goals: 100.0 +- 0.5 samples/s without "
                 "--clicks-only, span ratio 1.000 +- 0.005, median <= 5 ms, p95 <= 10 ms, every press at its pixel)\n",
                 seconds);
-    for (InputDriver::Workload workload : {InputDriver::Workload::Move, InputDriver::Workload::Clicks}) {
+    for (InputDriver::Workload workload :
+         {InputDriver::Workload::Move, InputDriver::Workload::Clicks, InputDriver::Workload::Scroll}) {
         for (bool clicksOnly : {false, true}) {
             // Without pointer samples there is no movement to compare.
             if (clicksOnly && workload == InputDriver::Workload::Move)
