@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <tuple>
 #include <vector>
 
 #include "capture/recorder.h"
@@ -123,23 +124,19 @@ TEST_F(RecordingClockTest, AClickTakesASlotSoTheNextSampleWaitsOneSlot)
 
 TEST_F(RecordingClockTest, NotchesWithinASlotShareALineUntilDirectionPlaceOrSlotChanges)
 {
-    const auto notchAt = [this](long long atUs, int delta) {
-        platform.advance(microseconds(atUs) - sinceStart());
-        recorder.onMouseEvent(0x20A, delta);
-    };
     tickAt(10000);
-    for (const long long at : {11000, 13000, 15000})
-        notchAt(at, 120);
-    notchAt(16000, -120);
-    platform.setPointer(50, 60);
-    notchAt(17000, -120);
-    notchAt(50000, -120);  // the slot of the line before has passed
-    std::vector<std::pair<int, int>> wheelLines;  // delta, x
+    std::vector<std::pair<int, int>> lines;  // delta, x
+    for (const auto& [atUs, x, delta] : {std::tuple{11000, 0, 120}, {13000, 0, 120}, {15000, 0, 120},
+                                         {16000, 0, -120}, {17000, 50, -120}, {50000, 50, -120}}) {
+        platform.advance(microseconds(atUs) - sinceStart());
+        platform.setPointer(x, 0);
+        recorder.onMouseEvent(0x20A, delta);
+    }
     for (const InputEvent& event : recorder.copyEvents()) {
         if (isKind(event, EventKind::MouseButton))
-            wheelLines.emplace_back(event.value, event.x);
+            lines.emplace_back(event.value, event.x);
     }
-    EXPECT_EQ(wheelLines, (std::vector<std::pair<int, int>>{{360, 0}, {-120, 0}, {-120, 50}, {-120, 50}}));
+    EXPECT_EQ(lines, (std::vector<std::pair<int, int>>{{360, 0}, {-120, 0}, {-120, 50}, {-120, 50}}));
 }
 
 TEST_F(RecordingClockTest, AStalledTimerCatchesUpWithNoSlotLostAndNoneDoubled)

@@ -136,8 +136,8 @@ LRESULT callProcedure(int nCode, const DirectCall& call)
 
 const std::vector<DirectCall> kDirectCalls = {
     {true, WM_KEYDOWN, 'Z'}, {true, WM_SYSKEYDOWN, VK_F8}, {true, WM_SYSKEYUP, VK_F8}, {true, WM_KEYUP, 'Z'},
-    {false, WM_MOUSEMOVE, 0}, {false, WM_XBUTTONDOWN, 0, MAKELONG(7, XBUTTON2)},
-    {false, WM_MOUSEHWHEEL, 0, MAKELONG(0, static_cast<WORD>(-WHEEL_DELTA))},
+    {false, WM_MOUSEMOVE, 0}, {false, WM_XBUTTONDOWN, 0, static_cast<DWORD>(MAKELONG(7, XBUTTON2))},
+    {false, WM_MOUSEHWHEEL, 0, static_cast<DWORD>(MAKELONG(0, static_cast<WORD>(-WHEEL_DELTA)))},
 };
 
 TEST(HookProcedures, AnActionReachesTheListenerWithTheMessageAndTheRecordsKeyOrMouseData)

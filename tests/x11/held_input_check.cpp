@@ -47,36 +47,22 @@ private:
 
 std::vector<unsigned> heldButtons(Display* display)
 {
+    // The core state mask stops at button 5; XInput 2 reports them all, for the server's virtual
+    // core pointer, which is always device 2.
+    constexpr int kVirtualCorePointer = 2;
     std::vector<unsigned> held;
-    int opcode = 0;
-    int event = 0;
-    int error = 0;
     int major = 2;
     int minor = 0;
-    if (!XQueryExtension(display, "XInputExtension", &opcode, &event, &error)
-        || XIQueryVersion(display, &major, &minor) != Success)
-        return held;
-    int pointer = 0;
-    int devices = 0;
-    XIDeviceInfo* info = XIQueryDevice(display, XIAllMasterDevices, &devices);
-    for (int i = 0; i < devices && pointer == 0; ++i) {
-        if (info[i].use == XIMasterPointer)
-            pointer = info[i].deviceid;
-    }
-    XIFreeDeviceInfo(info);
-    if (pointer == 0)
-        return held;
-    Window root = 0;
-    Window child = 0;
-    double rootX = 0;
-    double rootY = 0;
-    double windowX = 0;
-    double windowY = 0;
+    int unused[3];
+    Window windows[2];
+    double positions[4];
     XIButtonState buttons{};
     XIModifierState modifiers{};
     XIGroupState group{};
-    if (XIQueryPointer(display, pointer, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &windowX,
-                       &windowY, &buttons, &modifiers, &group)) {
+    if (XQueryExtension(display, "XInputExtension", &unused[0], &unused[1], &unused[2])
+        && XIQueryVersion(display, &major, &minor) == Success
+        && XIQueryPointer(display, kVirtualCorePointer, DefaultRootWindow(display), &windows[0], &windows[1],
+                          &positions[0], &positions[1], &positions[2], &positions[3], &buttons, &modifiers, &group)) {
         for (int button = 1; button < buttons.mask_len * 8; ++button) {
             if (XIMaskIsSet(buttons.mask, button))
                 held.push_back(static_cast<unsigned>(button));
