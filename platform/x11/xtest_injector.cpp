@@ -23,9 +23,11 @@ constexpr ButtonFlag kButtonFlags[] = {
     {win::MouseMiddleDown, 2, true}, {win::MouseMiddleUp, 2, false},
 };
 
-struct ButtonTransition {
+// A press, a release, or a number of wheel notches (each a press and a release) of one button.
+struct ButtonStep {
     unsigned button;
-    bool press;
+    enum Kind { Press, Release, Notches } kind;
+    std::int64_t notches = 0;
 };
 
 // Side button n (XBUTTON1 back, XBUTTON2 forward) is X button 7 + n.
@@ -111,17 +113,17 @@ void XTestInjector::injectMouse(std::uint32_t flags, std::int32_t mouseData)
     std::lock_guard<std::mutex> lock(mutex);
     if (!display)
         return;
-    std::vector<ButtonTransition> transitions;
+    std::vector<ButtonStep> steps;
     for (const ButtonFlag& button : kButtonFlags) {
         if (flags & button.flag)
-            transitions.push_back({button.button, button.press});
+            steps.push_back({button.button, button.press ? ButtonStep::Press : ButtonStep::Release});
     }
     if (mouseData == win::XButton1 || mouseData == win::XButton2) {
         const unsigned sideButton = kSideButtonBase + static_cast<unsigned>(mouseData);
         if (flags & win::MouseXDown)
-            transitions.push_back({sideButton, true});
+            steps.push_back({sideButton, ButtonStep::Press});
         if (flags & win::MouseXUp)
-            transitions.push_back({sideButton, false});
+            steps.push_back({sideButton, ButtonStep::Release});
     }
     for (const WheelAxis& axis : kWheelAxes) {
         if (!(flags & axis.flag))
@@ -130,22 +132,27 @@ void XTestInjector::injectMouse(std::uint32_t flags, std::int32_t mouseData)
         remainder += mouseData;
         const std::int64_t notches = remainder / win::WheelDelta;
         remainder %= win::WheelDelta;
-        const unsigned button = notches > 0 ? axis.positiveButton : axis.negativeButton;
-        for (std::int64_t notch = 0; notch < std::abs(notches); ++notch) {
-            transitions.push_back({button, true});
-            transitions.push_back({button, false});
+        if (notches != 0) {
+            steps.push_back({notches > 0 ? axis.positiveButton : axis.negativeButton, ButtonStep::Notches,
+                             std::abs(notches)});
         }
     }
     // The guardian hears of a press before it happens and of a release after it is done.
-    for (const ButtonTransition& transition : transitions) {
-        if (transition.press)
-            guardian->tell(HeldInputLedger::Op::ButtonDown, static_cast<std::uint8_t>(transition.button));
-        XTestFakeButtonEvent(display, transition.button, transition.press, CurrentTime);
+    for (const ButtonStep& step : steps) {
+        const auto button = static_cast<std::uint8_t>(step.button);
+        if (step.kind != ButtonStep::Release)
+            guardian->tell(HeldInputLedger::Op::ButtonDown, button);
+        for (std::int64_t notch = 0; notch < step.notches; ++notch) {
+            XTestFakeButtonEvent(display, step.button, True, CurrentTime);
+            XTestFakeButtonEvent(display, step.button, False, CurrentTime);
+        }
+        if (step.kind != ButtonStep::Notches)
+            XTestFakeButtonEvent(display, step.button, step.kind == ButtonStep::Press, CurrentTime);
     }
     XSync(display, False);
-    for (const ButtonTransition& transition : transitions) {
-        if (!transition.press)
-            guardian->tell(HeldInputLedger::Op::ButtonUp, static_cast<std::uint8_t>(transition.button));
+    for (const ButtonStep& step : steps) {
+        if (step.kind != ButtonStep::Press)
+            guardian->tell(HeldInputLedger::Op::ButtonUp, static_cast<std::uint8_t>(step.button));
     }
 }
 
