@@ -89,16 +89,6 @@ TEST(ScriptWriter, HandWrittenLinesSurviveReadThenWriteForPausesAndSamples)
     EXPECT_EQ(write(events), lines);
 }
 
-TEST(ScriptWriter, WheelAndSideButtonLinesReadBackWithTheirSignedNumbers)
-{
-    std::vector<InputEvent> read;
-    ASSERT_TRUE(ScriptCodec().fromLines(write({event(EventKind::MouseButton, 0x0A, 3, 4, -360),
-                                               event(EventKind::MouseButton, 0x0C, 3, 4, 1)}), read));
-    ASSERT_EQ(read.size(), 2u);
-    EXPECT_EQ(std::make_pair(injectionFlags(read[0]), read[0].value), std::make_pair(0x800u, -360));
-    EXPECT_EQ(std::make_pair(injectionFlags(read[1]), read[1].value), std::make_pair(0x100u, 1));
-}
-
 TEST(ScriptWriter, JoinEndsEveryLineWithOneLineFeed)
 {
     EXPECT_EQ(joinLines({}), "");
