@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 #include "platform/x11/debug_output.h"
 #include "platform/x11/display_connection.h"

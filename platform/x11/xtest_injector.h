@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <vector>
 #include <mutex>
 
 #include "platform/platform_input.h"
