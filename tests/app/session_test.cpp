@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QMenu>
 #include <QLocalServer>
 #include <QSignalSpy>
 #include <QTest>
@@ -86,9 +87,8 @@ class EndOfRunTest : public RescueTest, public ::testing::WithParamInterface<con
 TEST_P(EndOfRunTest, KeepsTheUnsavedRecording)
 {
     const QString how = QString::fromLatin1(GetParam());
-    QAction* quit = nullptr;
-    for (QAction* action : window.findChildren<QAction*>())
-        quit = action->text() == QStringLiteral("退出") ? action : quit;
+    QAction* quit = window.findChild<QSystemTrayIcon*>()->contextMenu()->actions().constLast();
+    ASSERT_EQ(quit->text(), QStringLiteral("退出"));
     recordAClick();
     QTimer::singleShot(0, &window, [&] {
         if (how == "close")
@@ -98,7 +98,7 @@ TEST_P(EndOfRunTest, KeepsTheUnsavedRecording)
         else
             driver.then([&](QWidget*) { quit->trigger(); }), window.setRecording(false);
     });
-    QTimer::singleShot(3000, [] { QCoreApplication::exit(99); });
+    QTimer::singleShot(3000, &window, [] { QCoreApplication::exit(99); });
     EXPECT_EQ(QApplication::exec(), 0);
     ASSERT_EQ(kept().size(), 1u);
     EXPECT_EQ(contents(QString::fromStdString(kept()[0])), QByteArray("LBUTTONDOWN:30:40\nLBUTTONUP:30:40\n"));
