@@ -5,8 +5,8 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileDialog>
-#include <QHideEvent>
 #include <QGuiApplication>
+#include <QHideEvent>
 #include <QIcon>
 #include <QLoggingCategory>
 #include <QMenu>
