@@ -86,11 +86,9 @@ class EndOfRunTest : public RescueTest, public ::testing::WithParamInterface<con
 
 TEST_P(EndOfRunTest, KeepsTheUnsavedRecording)
 {
-    const QString how = QString::fromLatin1(GetParam());
     QAction* quit = window.findChild<QSystemTrayIcon*>()->contextMenu()->actions().constLast();
-    ASSERT_EQ(quit->text(), QStringLiteral("退出"));
     recordAClick();
-    QTimer::singleShot(0, &window, [&] {
+    QTimer::singleShot(0, &window, [&, how = std::string(GetParam())] {
         if (how == "close")
             window.close();
         else if (how == "quit")
