@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileDialog>
-#include <QGuiApplication>
 #include <QHideEvent>
 #include <QIcon>
 #include <QLoggingCategory>
@@ -67,11 +66,11 @@ QTamblo::QTamblo(PlatformInput& platform, QWidget* parent)
     connect(sampleTimer, SIGNAL(timeout()), this, SLOT(OnMouseTimeout()));
     sampleTimer->start();
 
-    // However the run ends, an unsaved capture is kept first: quitting covers "退出" and the last
-    // window closed (and the session's end on Windows), the request to commit data the end of a
-    // desktop session on every system.
+    // However the run ends, an unsaved capture is kept first. Every end passes here: "退出", the
+    // last window closed, and the end of the desktop session (Windows' WM_ENDSESSION, an X11
+    // session manager's "die"). The request to commit data is no sign of an end: session managers
+    // also send it for a mere checkpoint, one of them right after the program starts.
     connect(qApp, &QCoreApplication::aboutToQuit, this, &QTamblo::prepareToEnd);
-    connect(qApp, &QGuiApplication::commitDataRequest, this, &QTamblo::prepareToEnd);
 
     attachCodec(&codec);
     captureRunning = platform.startHookThread(captureFailureReason);
