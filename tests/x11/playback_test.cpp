@@ -110,7 +110,7 @@ TEST_F(X11PlaybackTest, InjectionReachesTheServerBeforeTheCallReturns)
 
 TEST_F(X11PlaybackTest, StopInALongPauseReturnsPromptlyAndLetsGoOfTheDrag)
 {
-    const auto events = script({"LBUTTONDOWN:50:60", "XBUTTONDOWN:50:60:1", "LOGMOUSEPOS:80:90", "KEYDOWN:80:90:160",
+    const auto events = script({"LBUTTONDOWN:50:60", "LOGMOUSEPOS:80:90", "KEYDOWN:80:90:160",
                                  "SLEEP:-1:0:0:0:0", "LBUTTONUP:80:90"});
     auto playing = std::async(std::launch::async, [&] { return player->play(events); });
     ASSERT_TRUE(waitForHeld(Button1Mask | ShiftMask)) << "the drag never started";
@@ -125,10 +125,8 @@ TEST_F(X11PlaybackTest, StopInALongPauseReturnsPromptlyAndLetsGoOfTheDrag)
     EXPECT_EQ(input->pointerMask() & (Button1Mask | ShiftMask), 0u);
     const unsigned shift = observer->keycode(XK_Shift_L);
     EXPECT_EQ(observer->take(), (std::vector<ObserverWindow::Seen>{{ButtonPress, 1, 50, 60},
-                                                                    {ButtonPress, 8, 50, 60},
                                                                     {KeyPress, shift, 80, 90},
                                                                     {ButtonRelease, 1, 80, 90},
-                                                                    {ButtonRelease, 8, 80, 90},
                                                                     {KeyRelease, shift, 80, 90}}));
 }
 
