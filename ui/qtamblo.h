@@ -4,9 +4,11 @@
 #include <QSystemTrayIcon>
 
 #include <atomic>
+#include <optional>
 #include <string>
 
 #include "capture/recorder.h"
+#include "platform/termination_requests.h"
 #include "playback/player.h"
 #include "script/script_codec.h"
 #include "ui/ui_tamblo.h"
@@ -76,6 +78,9 @@ private:
     // has been shown. Called on the capture thread.
     void postToWindow(unsigned message, quintptr wParam);
     QString translatedTitle() const;
+    // Keeps a repeated termination request from cutting short the keeping of an unsaved capture;
+    // called whenever hasUnsavedCapture may have changed.
+    void holdRequestsWhileUnsaved();
 
     Ui_Tamblo ui;
     QTimer* sampleTimer = nullptr;
@@ -91,6 +96,7 @@ private:
     std::atomic<quintptr> commandTarget{0};
     std::atomic<bool> savePending{false};
     std::atomic<bool> rescued{false};
+    std::optional<termination::Hold> unsavedHold;
     bool ending = false;
     bool captureRunning = false;
     std::string captureFailureReason;

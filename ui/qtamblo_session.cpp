@@ -34,7 +34,16 @@ void QTamblo::endRun()
     if (!sentence.empty())
         std::fprintf(stderr, "tamblo: %s\n", sentence.c_str());
     recording = false;
+    holdRequestsWhileUnsaved();
     QCoreApplication::quit();
+}
+
+void QTamblo::holdRequestsWhileUnsaved()
+{
+    if (!hasUnsavedCapture())
+        unsavedHold.reset();
+    else if (!unsavedHold)
+        unsavedHold.emplace();
 }
 
 bool QTamblo::isEnding() const
