@@ -81,6 +81,26 @@ TEST_F(HotKeyTest, ControlShiftF8IsJustF8)
     EXPECT_FALSE(window.isRecording());
 }
 
+TEST_F(HotKeyTest, AKeyClaimedByTheCommandLineStartsNothingHereButStillStops)
+{
+    {
+        const StopKeyClaim f7(win::VkF7);
+        const StopKeyClaim f8(win::VkF8);
+        keyAction(platform, {win::VkF7}, win::VkF7);
+        keyAction(platform, {win::VkF8}, win::VkF8);
+        settle();
+        EXPECT_FALSE(window.isRecording());
+        EXPECT_TRUE(driver.unexpected.isEmpty()) << driver.unexpected.join("; ").toStdString();
+    }
+    keyAction(platform, {win::VkF7}, win::VkF7);
+    ASSERT_TRUE(waitFor([&] { return window.isRecording(); }));
+    const StopKeyClaim f7(win::VkF7);
+    FileDialogSeen save;
+    driver.then(cancelFileDialog(&save));
+    keyAction(platform, {win::VkF7}, win::VkF7);
+    EXPECT_TRUE(waitFor([&] { return save.shown; }));
+}
+
 TEST_F(HotKeyTest, CommandsAreObeyedWhateverTheirWParam)
 {
     EXPECT_TRUE(window.handleWindowCommand(WM_RECORD_TOGGLE, 2));

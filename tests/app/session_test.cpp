@@ -11,6 +11,7 @@
 
 #include "capture/input_listener.h"
 #include "capture/recovery.h"
+#include "ui/desktop_limitation.h"
 #include "ui/recovered_scripts.h"
 #include "ui/single_instance.h"
 #include "window_fixture.h"
@@ -19,22 +20,27 @@ namespace {
 
 const QString kTitle = QStringLiteral("Norrel鼠标自动点击器1008");
 
-// Points XDG_DATA_HOME at the test's scratch folder for the life of the object.
-class ScopedDataHome {
+// Sets an environment variable (unsets it for an empty value) for the life of the object.
+class ScopedVariable {
 public:
-    explicit ScopedDataHome(const QString& path) : saved(qgetenv("XDG_DATA_HOME")), hadValue(qEnvironmentVariableIsSet("XDG_DATA_HOME"))
+    ScopedVariable(const char* name, const QString& value)
+        : name(name), saved(qgetenv(name)), hadValue(qEnvironmentVariableIsSet(name))
     {
-        qputenv("XDG_DATA_HOME", path.toLocal8Bit());
+        if (value.isEmpty())
+            qunsetenv(name);
+        else
+            qputenv(name, value.toLocal8Bit());
     }
-    ~ScopedDataHome()
+    ~ScopedVariable()
     {
         if (hadValue)
-            qputenv("XDG_DATA_HOME", saved);
+            qputenv(name, saved);
         else
-            qunsetenv("XDG_DATA_HOME");
+            qunsetenv(name);
     }
 
 private:
+    const char* name;
     QByteArray saved;
     bool hadValue;
 };
@@ -53,7 +59,7 @@ protected:
         deliverMouseEvent(win::WmLButtonUp);
     }
 
-    ScopedDataHome dataHome{folder.path()};
+    ScopedVariable dataHome{"XDG_DATA_HOME", folder.path()};
 };
 
 TEST_F(RescueTest, KeepsARunningRecordingOnceAndSaysWhere)
@@ -99,7 +105,8 @@ TEST_F(RescueTest, KeepsNothingOnceTheUserHadTheirChance)
 TEST_F(RescueTest, AStartNamesEveryKeptRecordingInABox)
 {
     const std::vector<std::string> paths{"/data/tamblo/recovered-20261208-115500.tbcode",
-                                         "/data/tamblo/recovered-20261208-120000.tbcode"};
+                                         "/data/tamblo/recovered-20261208-120000.tbcode",
+                                         "/home/张伟/.local/share/tamblo/recovered-20261208-120500.tbcode"};
     BoxSeen box;
     driver.then(answerBox(QMessageBox::Ok, &box));
     announceRecoveredScripts(&window, paths);
@@ -110,6 +117,28 @@ TEST_F(RescueTest, AStartNamesEveryKeptRecordingInABox)
 
     announceRecoveredScripts(&window, {});
     EXPECT_TRUE(driver.unexpected.isEmpty()) << "a box with nothing to name";
+}
+
+TEST_F(RescueTest, AWaylandDesktopIsNamedInOneBoxAtStart)
+{
+    struct Case {
+        const char* sessionType;
+        const char* waylandDisplay;
+        bool box;
+    };
+    for (const Case c : {Case{"wayland", "", true}, Case{"", "wayland-0", true}, Case{"x11", "", false}}) {
+        SCOPED_TRACE(c.sessionType);
+        const ScopedVariable sessionType("XDG_SESSION_TYPE", QString::fromLatin1(c.sessionType));
+        const ScopedVariable waylandDisplay("WAYLAND_DISPLAY", QString::fromLatin1(c.waylandDisplay));
+        BoxSeen box;
+        if (c.box)
+            driver.then(answerBox(QMessageBox::Ok, &box));
+        announceDesktopLimitation(&window);
+        EXPECT_EQ(box.shown, c.box);
+        EXPECT_TRUE(box.text.contains(QStringLiteral("X11")) == c.box && box.text.contains(QStringLiteral("Xorg")) == c.box)
+            << box.text.toStdString();
+    }
+    EXPECT_TRUE(driver.unexpected.isEmpty()) << "a box on an X11 desktop";
 }
 
 TEST_F(RescueTest, ASecondStartBringsTheHiddenOrMinimizedWindowBack)
