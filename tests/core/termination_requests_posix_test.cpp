@@ -2,7 +2,6 @@
 
 #include <poll.h>
 #include <csignal>
-#include <cstdio>
 #include <cstdlib>
 
 #include "platform/termination_requests.h"
@@ -38,19 +37,6 @@ void requestTwice()
     std::exit(0);
 }
 
-// The second request waits for the work a Hold keeps, then ends the program the default way.
-void requestTwiceWhileHeld()
-{
-    termination::watch();
-    {
-        const termination::Hold saving;
-        raise(SIGINT);
-        raise(SIGTERM);
-        std::fputs("kept\n", stderr);
-    }
-    std::exit(0);
-}
-
 class TerminationRequestTest : public ::testing::TestWithParam<int> {};
 
 TEST_P(TerminationRequestTest, IsRecordedSetsTheFlagAndWakesTheLoop)
@@ -68,7 +54,6 @@ TEST(TerminationRequestsTest, AFlagRegisteredAfterTheRequestIsSetAtOnce)
 TEST(TerminationRequestsTest, ASecondRequestEndsTheProgramTheDefaultWay)
 {
     EXPECT_EXIT(requestTwice(), ::testing::KilledBySignal(SIGTERM), "");
-    EXPECT_EXIT(requestTwiceWhileHeld(), ::testing::KilledBySignal(SIGTERM), "kept");
 }
 
 }  // namespace
