@@ -61,6 +61,8 @@ void StopKeyListener::onKeyEvent(int msgCode, int vk)
 {
     if (vk >= 0 && vk <= 0xFF)
         down.set(static_cast<std::size_t>(vk), isPress(msgCode));
+    if (vk == stopKey.virtualKey)
+        stopKeyDown = isPress(msgCode);
     if (isPress(msgCode) && vk == stopKey.virtualKey && (!stopKey.control || held(win::VkControl))
         && (!stopKey.alt || held(win::VkMenu)) && (!stopKey.shift || held(win::VkShift))) {
         recording = false;
@@ -77,10 +79,14 @@ void StopKeyListener::onKeyEvent(int msgCode, int vk)
     append(msgCode, EventKind::Key, vk);
 }
 
-void StopKeyListener::onMouseEvent(int msgCode)
+void StopKeyListener::onMouseEvent(int msgCode, int mouseData)
 {
-    if (recording)
-        append(msgCode & 0xFF, EventKind::MouseButton, 0);
+    if (!recording)
+        return;
+    // Wheel and side buttons are actions, kept with the clicks also when pointer samples are not.
+    if (padEvents)
+        padToNow();
+    addMouseAction(msgCode, mouseData);
 }
 
 void StopKeyListener::append(int code, EventKind kind, int value)

@@ -23,11 +23,19 @@ constexpr std::uint32_t kButtonDownFlags =
 // Buttons and keys this pass has pressed and not yet released.
 class HeldInputs {
 public:
-    void mouse(std::uint32_t flags)
+    void mouse(std::uint32_t flags, std::int32_t mouseData)
     {
         // Each up flag is its down flag shifted left by one.
         buttons |= flags & kButtonDownFlags;
         buttons &= ~((flags >> 1) & kButtonDownFlags);
+        for (const int side : {win::XButton1, win::XButton2}) {
+            if (mouseData != side)
+                continue;
+            if (flags & win::MouseXDown)
+                sideButtons |= 1u << side;
+            if (flags & win::MouseXUp)
+                sideButtons &= ~(1u << side);
+        }
     }
 
     void key(std::uint32_t virtualKey, std::uint32_t flags)
@@ -48,14 +56,21 @@ public:
             if (buttons & down)
                 platform.injectMouseButton(down << 1);
         }
+        for (const int side : {win::XButton1, win::XButton2}) {
+            if (sideButtons & (1u << side))
+                platform.injectMouse(win::MouseXUp, side);
+        }
         for (auto key = keys.rbegin(); key != keys.rend(); ++key)
             platform.injectKey(*key, win::KeyEventKeyUp);
         buttons = 0;
+        sideButtons = 0;
         keys.clear();
     }
 
 private:
     std::uint32_t buttons = 0;
+    // Bit n: side button n (XBUTTON1, XBUTTON2).
+    std::uint32_t sideButtons = 0;
     std::vector<std::uint32_t> keys;
 };
 
@@ -77,6 +92,13 @@ private:
     PlatformInput& platform;
 };
 
+// Waits until `end`, looking at the stop flag every slice.
+void pauseUntil(PlatformInput& platform, const std::atomic<bool>& stop, Clock::time_point end)
+{
+    while (!stop && platform.now() < end)
+        platform.sleepUntil(std::min(end, platform.now() + kPauseSlice));
+}
+
 }  // namespace
 
 Player::Player(PlatformInput& platform) : platform(platform) {}
@@ -84,8 +106,14 @@ Player::Player(PlatformInput& platform) : platform(platform) {}
 bool Player::play(const std::vector<InputEvent>& events)
 {
     eventsPlayed = 0;
-    if (events.empty() || stopRequested)
+    if (stopRequested)
         return true;
+    if (events.empty()) {
+        // A pass with nothing to play still takes a slot, so a loop over it idles instead of
+        // spinning until it is stopped.
+        pauseUntil(platform, stopRequested, platform.now() + kWaitBeforeEvent);
+        return true;
+    }
     // Scaled to the nanosecond; exact at the recorded pace, as every wait fits a double exactly.
     const auto scaled = [this](milliseconds wait) -> Clock::duration {
         return std::chrono::duration_cast<Clock::duration>(nanoseconds(std::llround(nanoseconds(wait).count() / speed)));
@@ -105,14 +133,16 @@ bool Player::play(const std::vector<InputEvent>& events)
         previous = platform.now();
 
         switch (static_cast<EventKind>(event.kind)) {
-        case EventKind::MouseButton:
+        case EventKind::MouseButton: {
             if (!moveTo(platform, event)) {
                 completed = false;
                 break;
             }
-            platform.injectMouseButton(event.code);
-            held.mouse(event.code);
+            const std::uint32_t flags = injectionFlags(event);
+            platform.injectMouse(flags, event.value);
+            held.mouse(flags, event.value);
             break;
+        }
         case EventKind::Key: {
             moveTo(platform, event);
             const auto virtualKey = static_cast<std::uint32_t>(event.value);
@@ -124,8 +154,7 @@ bool Player::play(const std::vector<InputEvent>& events)
             // Unsigned, as the platform's Sleep reads it: a negative value is a pause of weeks,
             // which only the stop flag can end.
             const Clock::time_point end = previous + scaled(milliseconds(static_cast<std::uint32_t>(event.value)));
-            while (!stopRequested && platform.now() < end)
-                platform.sleepUntil(std::min(end, platform.now() + kPauseSlice));
+            pauseUntil(platform, stopRequested, end);
             if (platform.now() >= end)
                 previous = end;
             break;

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs every Debian 12 package needed to build, run and test tamblo.
-# Usage: tools/install-deps.sh [--windows]   (--windows adds the mingw-w64 + Wine leg)
+# Usage: tools/install-deps.sh [--windows | --screenshots]
+#   --windows adds the mingw-w64 + Wine leg; --screenshots what tools/screenshots.sh needs.
 set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  libx11-dev libxtst-dev xvfb xauth x11-xserver-utils xdotool
+  libx11-dev libxtst-dev libxi-dev xvfb xauth x11-xserver-utils xdotool
   qtbase5-dev qtbase5-dev-tools qttools5-dev-tools qttranslations5-l10n
   fonts-wqy-microhei   # a CJK font, so the Chinese texts do not show as boxes
   dpkg-dev file lintian groff-base   # the .deb: dependencies, checks, man pages as text
@@ -14,6 +15,10 @@ packages=(
 if [[ "${1:-}" == "--windows" ]]; then
   # The -posix compiler has std::thread/std::mutex; the mingw-w64 meta-package must not be used.
   packages+=(g++-mingw-w64-x86-64-posix wine64 wine)
+fi
+if [[ "${1:-}" == "--screenshots" ]]; then
+  # A window manager, a system tray and a screen grabber for the README's pictures.
+  packages+=(openbox trayer imagemagick)
 fi
 
 missing=()

@@ -50,7 +50,8 @@ depends=$(dpkg-deb -f "$deb" Depends)
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|')
 expected=(/usr/bin/tamblo /usr/share/applications/tamblo.desktop /usr/share/man/man1/tamblo.1.gz
   /usr/share/doc/tamblo/README.md /usr/share/doc/tamblo/copyright
-  /usr/share/doc/tamblo/changelog.Debian.gz)
+  /usr/share/doc/tamblo/changelog.Debian.gz
+  /usr/share/doc/tamblo/screenshots/window.png /usr/share/doc/tamblo/screenshots/tray-menu.png)
 for size in 16 22 24 32 48 64 128 256; do
   expected+=("/usr/share/icons/hicolor/${size}x${size}/apps/tamblo.png")
 done
@@ -83,6 +84,8 @@ while read -r path; do
 done <"$files"
 
 man -w tamblo >/dev/null || fail "man does not find tamblo(1)"
+# The user's README: what tamblo does first, nothing a user of the package does not have.
+! grep -q "tools/" /usr/share/doc/tamblo/README.md || fail "the installed README speaks of the source's tools/"
 if $with_cli; then
   [[ $(/usr/bin/tamblo-cli --version) == *"$version"* ]] || fail "tamblo-cli --version does not say $version"
   /usr/bin/tamblo-cli check /usr/share/doc/tamblo/examples/*.tbcode

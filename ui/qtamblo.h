@@ -4,9 +4,12 @@
 #include <QSystemTrayIcon>
 
 #include <atomic>
+#include <optional>
 #include <string>
 
+#include "capture/own_click.h"
 #include "capture/recorder.h"
+#include "platform/termination_requests.h"
 #include "playback/player.h"
 #include "script/script_codec.h"
 #include "ui/ui_tamblo.h"
@@ -30,7 +33,7 @@ public:
     // Capture thread, g_listenerMutex held: F7 toggles recording, F8 opens a script or stops playback.
     void onKeyEvent(int msgCode, int vk) override;
     // Capture thread, g_listenerMutex held.
-    void onMouseEvent(int msgCode) override;
+    void onMouseEvent(int msgCode, int mouseData) override;
 
     // Whether global capture runs; when not, captureFailure says why and the window is of no use.
     bool captureStarted() const { return captureRunning; }
@@ -49,8 +52,8 @@ public:
     // the user saying where it went (or why it could not be kept); "" when there was nothing to
     // keep. Safe on any thread, also while the program is ending abruptly.
     std::string rescueUnsavedCapture();
-    // The program has been asked to end: a running playback stops (no end box), an unsaved
-    // capture is kept, and the application quits.
+    // The program has been asked to end ("退出", a termination request): a running playback stops
+    // (no end box), an unsaved capture is kept, and the application quits.
     void endRun();
     // Whether the program is ending, so no workflow starts anything new.
     bool isEnding() const;
@@ -66,16 +69,29 @@ public slots:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 #ifdef Q_OS_WIN
     bool nativeEvent(const QByteArray& eventType, void* message, long* result) override;
 #endif
 
 private:
     void createTrayActions();
+    // The run ends, however it was asked to (the application quits, the desktop session ends):
+    // nothing new starts, a running playback stops and an unsaved capture is kept, saying where
+    // on standard error.
+    void prepareToEnd();
+    // A capture whose save dialog was cancelled goes to the recovery folder, and a box says where;
+    // one without a single action has nothing worth keeping.
+    void keepCancelledCapture(const std::vector<InputEvent>& capture);
+    // Where the record button is, in the capture's pixels.
+    ScreenArea recordButtonArea() const;
     // Hands a command to the window thread without waiting for it; does nothing until the window
     // has been shown. Called on the capture thread.
     void postToWindow(unsigned message, quintptr wParam);
     QString translatedTitle() const;
+    // Keeps a repeated termination request from cutting short the keeping of an unsaved capture;
+    // called whenever hasUnsavedCapture may have changed.
+    void holdRequestsWhileUnsaved();
 
     Ui_Tamblo ui;
     QTimer* sampleTimer = nullptr;
@@ -91,7 +107,12 @@ private:
     std::atomic<quintptr> commandTarget{0};
     std::atomic<bool> savePending{false};
     std::atomic<bool> rescued{false};
+    std::optional<termination::Hold> unsavedHold;
     bool ending = false;
+    // Set while the record button's own click starts or stops a recording.
+    bool clickOnRecordButton = false;
+    // Where the click that started the recording was, when it was the record button's.
+    std::optional<ScreenArea> startClickArea;
     bool captureRunning = false;
     std::string captureFailureReason;
 };

@@ -1,6 +1,5 @@
 #include "ui/run_ending.h"
 
-#include <QGuiApplication>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -34,9 +33,6 @@ RunEnding::RunEnding(QTamblo& window) : window(window)
     termination::alsoSet(&window.playbackStopFlag());
     abruptEnd::setRescue([&window] { return window.rescueUnsavedCapture(); });
     g_toolkitMessages = qInstallMessageHandler(passMessage);
-    // The desktop session is ending (logoff or shutdown; WM_QUERYENDSESSION on Windows): the system
-    // may end the process without another word, so the unsaved capture is kept now.
-    connect(qApp, &QGuiApplication::commitDataRequest, this, [&window] { window.rescueUnsavedCapture(); });
 
     const int wake = termination::wakeDescriptor();
     if (wake >= 0) {

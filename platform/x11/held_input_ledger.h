@@ -14,7 +14,7 @@ public:
 
     struct Input {
         bool button;        // a pointer button; otherwise a keycode
-        std::uint8_t code;  // X button number or keycode
+        std::uint8_t code;  // button number (X numbering: 8 back, 9 forward) or keycode
         bool operator==(const Input& other) const { return button == other.button && code == other.code; }
     };
 

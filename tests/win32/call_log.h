@@ -29,7 +29,11 @@ public:
         const char* state = (platform.keyState(vk) & win::KeyStateDown) ? " down" : " up";
         add("key " + std::to_string(msgCode) + " " + hex(vk) + (noteKeyState ? state : ""));
     }
-    void onMouseEvent(int msgCode) override { add("mouse " + hex(msgCode)); }
+    // Wheel and side-button calls add their mouse data: "mouse 0x20a -120".
+    void onMouseEvent(int msgCode, int mouseData) override
+    {
+        add("mouse " + hex(msgCode) + (mouseData == 0 ? "" : " " + std::to_string(mouseData)));
+    }
 
     // Whether key lines end with the key's state as the listener is told it, " down" or " up".
     bool noteKeyState = false;
