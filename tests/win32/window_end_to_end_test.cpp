@@ -5,15 +5,15 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
 #include <fstream>
 #include <functional>
-#include <mutex>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "platform/win32/win32_platform.h"
+#include "tests/win32/call_log.h"
 
 namespace {
 
@@ -54,11 +54,10 @@ void fillIn(const std::wstring& path)
     tap(VK_RETURN);
 }
 
-void click(POINT at)
+void click(int x, int y)
 {
-    SetCursorPos(at.x, at.y);
-    INPUT down{};
-    down.type = INPUT_MOUSE;
+    SetCursorPos(x, y);
+    INPUT down{INPUT_MOUSE, {}};
     down.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
     INPUT up = down;
     up.mi.dwFlags = MOUSEEVENTF_LEFTUP;
@@ -125,48 +124,15 @@ std::string readAll(const std::wstring& path)
     return text.str();
 }
 
-// The left-button presses every process's input makes, with where they happened.
-class ClickWitness {
-public:
-    ClickWitness()
-    {
-        thread = std::thread([this] {
-            threadId = GetCurrentThreadId();
-            HHOOK hook = SetWindowsHookExW(WH_MOUSE_LL, record, nullptr, 0);
-            MSG message;
-            while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-            }
-            UnhookWindowsHookEx(hook);
-        });
-        waitFor([this] { return threadId != 0; });
-    }
-    ~ClickWitness()
-    {
-        PostThreadMessageW(threadId, WM_QUIT, 0, 0);
-        thread.join();
-    }
-    std::vector<std::pair<long, long>> take()
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        return std::move(presses);
-    }
-
-private:
-    static LRESULT CALLBACK record(int code, WPARAM message, LPARAM data)
-    {
-        if (code == HC_ACTION && message == WM_LBUTTONDOWN) {
-            const POINT at = reinterpret_cast<const MSLLHOOKSTRUCT*>(data)->pt;
-            std::lock_guard<std::mutex> lock(mutex);
-            presses.emplace_back(at.x, at.y);
-        }
-        return CallNextHookEx(nullptr, code, message, data);
-    }
-
-    static inline std::mutex mutex;
-    static inline std::vector<std::pair<long, long>> presses;
-    std::thread thread;
-    std::atomic<DWORD> threadId{0};
-};
+// The left-button presses that the hooks of this process saw, as "mouse 0x201 at x,y" lines.
+std::vector<std::string> presses(const CallLog& log)
+{
+    std::vector<std::string> lines;
+    for (const std::string& line : log.lines())
+        if (line.rfind("mouse 0x201", 0) == 0)
+            lines.push_back(line);
+    return lines;
+}
 
 TEST(WindowEndToEnd, RecordSavePlayStopAndClose)
 {
@@ -218,17 +184,23 @@ TEST(WindowEndToEnd, RecordSavePlayStopAndClose)
         return seen == times;
     };
 
-    ClickWitness witness;
+    Win32Platform platform;
+    CallLog witness(platform, CallLog::Pointer::Include);
+    std::string reason;
+    ASSERT_TRUE(platform.startHookThread(reason)) << reason;
     const HWND main = awaitWindow(kTitle);
     ASSERT_NE(main, nullptr);
     SetWindowPos(main, nullptr, 900, 650, 0, 0, SWP_NOSIZE | SWP_NOZORDER);  // away from the clicks
 
     // 1. Record three clicks, save them.
-    const std::vector<std::pair<long, long>> points{{200, 300}, {420, 380}, {560, 250}};
+    const std::vector<std::pair<int, int>> points{{200, 300}, {420, 380}, {560, 250}};
+    std::vector<std::string> clicks;  // as the witness sees them
+    for (const auto& [x, y] : points)
+        clicks.push_back("mouse 0x201 at " + std::to_string(x) + "," + std::to_string(y));
     tap(VK_F7);
     ASSERT_TRUE(waitFor([&] { return logged("record start"); }));
     for (const auto& [x, y] : points)
-        click(POINT{x, y});
+        click(x, y);
     tap(VK_F7);
     ASSERT_TRUE(waitFor([&] { return logged("record stop"); }));
     Sleep(300);
@@ -247,7 +219,9 @@ TEST(WindowEndToEnd, RecordSavePlayStopAndClose)
     EXPECT_NE(saved.find("LOGMOUSEPOS:"), std::string::npos) << saved;
 
     // 2. Play them back: the boxes speak Chinese, the clicks land where they were made.
-    witness.take();
+    ASSERT_EQ(presses(witness), clicks);
+    const std::vector<std::string> made = clicks;
+    clicks.insert(clicks.end(), made.begin(), made.end());  // and once more, replayed
     tap(VK_F8);
     ASSERT_NE(awaitWindow(L"选择需要播放的脚本"), nullptr);
     fillIn(script);
@@ -262,7 +236,7 @@ TEST(WindowEndToEnd, RecordSavePlayStopAndClose)
     box = awaitWindow(kTitle, main);
     ASSERT_NE(box, nullptr);
     EXPECT_NE(boxText().find(L"脚本播放结束"), std::wstring::npos);
-    EXPECT_EQ(witness.take(), points);
+    EXPECT_EQ(presses(witness), clicks);
     tap(VK_RETURN);
     ASSERT_TRUE(awaitGone(box));
 
@@ -281,7 +255,7 @@ TEST(WindowEndToEnd, RecordSavePlayStopAndClose)
     box = awaitWindow(kTitle, main);
     ASSERT_NE(box, nullptr);
     EXPECT_LT(std::chrono::steady_clock::now() - stopped, std::chrono::seconds(3));
-    EXPECT_TRUE(witness.take().empty());
+    EXPECT_EQ(presses(witness), clicks) << "a click after the pause was replayed";
     tap(VK_RETURN);
     ASSERT_TRUE(awaitGone(box));
 
