@@ -131,4 +131,5 @@ if $run_benchmarks; then
   for bench in "$build"/bench/win32/*.exe; do
     "$wine" "$bench"
   done
+  bench/win32/idle_cost.sh "$build"
 fi
