@@ -1,11 +1,13 @@
 #pragma once
 
 #include "platform/platform_input.h"
+#include "platform/win32/guardian_link.h"
 #include "platform/win32/hook_thread.h"
 #include "platform/win32/timer_resolution.h"
 
 // The input services on Windows, each the User32 or kernel call of the same name; the capture
-// thread is a HookThread.
+// thread is a HookThread. A guardian process hears of every press and release, and releases what
+// is left if this process is killed.
 class Win32Platform : public PlatformInput {
 public:
     Win32Platform();
@@ -30,4 +32,5 @@ public:
 private:
     HookThread hookThread;
     TimerResolution timerResolution;
+    GuardianLink guardian;
 };

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/x11/held_input_ledger.h"
+#include "platform/held_input_ledger.h"
 
 // The injecting side's line to a guardian process (tamblo-guardian), which releases what this
 // process still holds on the display and unbinds its borrowed keycodes once this process has
