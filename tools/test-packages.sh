@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Builds the Debian package and the Windows .zip from the install rules and checks them the way a
-# user gets them: lintian; the .deb installed with apt, the command-line tool run on the installed
-# examples, the installed window started on a private X display, the package removed without a
-# trace; the .zip unpacked and its tamblo-cli.exe run under Wine. Installing needs root or sudo.
-# Usage: tools/test-packages.sh   (after tools/test-windows.sh, whose build folder makes the .zip)
+# Builds the Debian package and the Windows downloads from the install rules and checks them the
+# way a user gets them: lintian; the .deb installed with apt, the command-line tool run on the
+# installed examples, the installed window started on a private X display, the package removed
+# without a trace; under Wine, the .zip unpacked and its tamblo-cli.exe run, the installer run
+# silently for the user, the installed tamblo-cli.exe playing with the installed guardian, the
+# uninstaller run silently, leaving nothing. Installing the .deb needs root or sudo.
+# Usage: tools/test-packages.sh   (after tools/test-windows.sh, whose build folder it packages)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

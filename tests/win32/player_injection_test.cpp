@@ -86,7 +86,7 @@ TEST(GuardianOnWindows, ReleasesWhatAKilledPlayerHeld)
     CallLog log(platform, CallLog::Pointer::Include);
     std::string reason;
     // The child that EXPECT_EXIT starts runs this body too, but must not hook: under Wine the hooks
-    // of a killed process stay first in the chain and swallow the input that follows.
+    // of a killed process stay first in the chain, and no hook then hears of the input that follows.
     if (GTEST_FLAG_GET(internal_run_death_test).empty()) {
         ASSERT_TRUE(platform.startHookThread(reason)) << reason;
     }
