@@ -1,11 +1,10 @@
 #include "platform/win32/guardian_link.h"
 
+#include <cstdint>
 #include <vector>
 
 namespace {
 
-// A guardian that keeps ending is not started again and again.
-constexpr int kMostStarts = 3;
 // Room for thousands of messages: a guardian that reads them as they come never fills it.
 constexpr DWORD kPipeBytes = 64 * 1024;
 
@@ -38,8 +37,8 @@ std::wstring handleArgument(HANDLE handle)
 
 // Starts `executable` with `arguments`, letting it inherit `handles` and nothing else that this
 // process may have made inheritable (which would keep other processes' pipes open while it runs).
-bool spawn(const std::wstring& executable, const std::wstring& arguments, std::vector<HANDLE> handles,
-           PROCESS_INFORMATION& process)
+bool startProcess(const std::wstring& executable, const std::wstring& arguments, std::vector<HANDLE> handles,
+                  PROCESS_INFORMATION& process)
 {
     SIZE_T size = 0;
     InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
@@ -79,56 +78,21 @@ std::wstring guardianExecutable()
     return {};
 }
 
-GuardianLink::~GuardianLink()
+PipeGuardianLink::~PipeGuardianLink()
 {
-    std::lock_guard<std::mutex> lock(mutex);
-    stopLocked();
+    stop();
 }
 
-bool GuardianLink::start()
+GuardianLink::Spawned PipeGuardianLink::spawn()
 {
-    std::lock_guard<std::mutex> lock(mutex);
-    return startLocked();
-}
-
-void GuardianLink::tell(HeldInputLedger::Op op, std::uint8_t code)
-{
-    std::lock_guard<std::mutex> lock(mutex);
-    if (!startLocked())
-        return;
-    const std::string message = HeldInputLedger::message(op, code);
-    switch (send(message)) {
-    case Sent::Whole:
-        return;
-    case Sent::Busy:
-        OutputDebugStringA("guardian busy: one press or release not passed on\n");
-        return;
-    case Sent::Broken:
-        // The guardian has gone: start another and tell it this at least.
-        stopLocked();
-        if (startLocked())
-            send(message);
-        return;
-    }
-}
-
-bool GuardianLink::startLocked()
-{
-    if (pipe)
-        return true;
-    if (unavailable)
-        return false;
     const std::wstring executable = guardianExecutable();
-    if (executable.empty() || ++starts > kMostStarts) {
-        OutputDebugStringA("no guardian process: input held when this process is killed stays held\n");
-        unavailable = true;
-        return false;
-    }
+    if (executable.empty())
+        return Spawned::Missing;
     SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
     HANDLE readEnd = nullptr;
     HANDLE writeEnd = nullptr;
     if (!CreatePipe(&readEnd, &writeEnd, &inheritable, kPipeBytes))
-        return false;
+        return Spawned::Failed;
     SetHandleInformation(writeEnd, HANDLE_FLAG_INHERIT, 0);
     // A full pipe then takes nothing rather than making the player wait.
     DWORD mode = PIPE_NOWAIT;
@@ -138,22 +102,22 @@ bool GuardianLink::startLocked()
     DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self, SYNCHRONIZE, TRUE, 0);
 
     PROCESS_INFORMATION process{};
-    const bool started = self && spawn(executable, handleArgument(readEnd) + L" " + handleArgument(self),
-                                       {readEnd, self}, process);
+    const bool started = self && startProcess(executable, handleArgument(readEnd) + L" " + handleArgument(self),
+                                              {readEnd, self}, process);
     CloseHandle(readEnd);
     if (self)
         CloseHandle(self);
     if (!started) {
         CloseHandle(writeEnd);
-        return false;
+        return Spawned::Failed;
     }
     CloseHandle(process.hThread);
     pipe = writeEnd;
     child = process.hProcess;
-    return true;
+    return Spawned::Started;
 }
 
-GuardianLink::Sent GuardianLink::send(const std::string& message)
+GuardianLink::Sent PipeGuardianLink::send(const std::string& message)
 {
     const auto size = static_cast<DWORD>(message.size());
     DWORD written = 0;
@@ -170,14 +134,17 @@ GuardianLink::Sent GuardianLink::send(const std::string& message)
     return written == size ? Sent::Whole : Sent::Busy;
 }
 
-void GuardianLink::stopLocked()
+void PipeGuardianLink::close()
 {
-    if (!pipe)
-        return;
     CloseHandle(pipe);
     pipe = nullptr;
     // It ends as soon as it has released anything left; collect it, but never hang on it.
     WaitForSingleObject(child, 1000);
     CloseHandle(child);
     child = nullptr;
+}
+
+void PipeGuardianLink::debugOutput(const char* text)
+{
+    OutputDebugStringA(text);
 }

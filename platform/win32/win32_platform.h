@@ -32,5 +32,5 @@ public:
 private:
     HookThread hookThread;
     TimerResolution timerResolution;
-    GuardianLink guardian;
+    PipeGuardianLink guardian;
 };
