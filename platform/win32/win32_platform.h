@@ -6,8 +6,7 @@
 #include "platform/win32/timer_resolution.h"
 
 // The input services on Windows, each the User32 or kernel call of the same name; the capture
-// thread is a HookThread. A guardian process hears of every press and release, and releases what
-// is left if this process is killed.
+// thread is a HookThread.
 class Win32Platform : public PlatformInput {
 public:
     Win32Platform();
@@ -32,5 +31,6 @@ public:
 private:
     HookThread hookThread;
     TimerResolution timerResolution;
+    // Hears of every press and release, and releases what is left if this process is killed.
     PipeGuardianLink guardian;
 };
