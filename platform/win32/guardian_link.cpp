@@ -124,12 +124,15 @@ GuardianLink::Sent PipeGuardianLink::send(const std::string& message)
     if (!WriteFile(pipe, message.data(), size, &written, nullptr))
         return Sent::Broken;
     // A byte-mode pipe may take part of a message when nearly full; the rest must follow, or every
-    // later message would be misread.
-    for (DWORD more = 0; written > 0 && written < size; written += more) {
-        if (!WriteFile(pipe, message.data() + written, size - written, &more, nullptr))
+    // later message would be misread. A guardian that takes nothing for a second has failed.
+    const ULONGLONG giveUp = GetTickCount64() + 1000;
+    while (written > 0 && written < size) {
+        DWORD more = 0;
+        if (!WriteFile(pipe, message.data() + written, size - written, &more, nullptr) || GetTickCount64() > giveUp)
             return Sent::Broken;
+        written += more;
         if (more == 0)
-            Sleep(0);
+            Sleep(1);
     }
     return written == size ? Sent::Whole : Sent::Busy;
 }
