@@ -213,13 +213,12 @@ if $with_cli; then
   player=$!
   guardian=""
   for _ in $(seq 100); do
-    guardian=$(pgrep -af '^[A-Z]:.*tamblo-guardian\.exe' || true)
+    guardian=$(pgrep -af 'Programs\\tamblo\\tamblo-guardian\.exe' || true)
     [[ -n "$guardian" ]] && break
     sleep 0.05
   done
   wait "$player" || fail "the installed tamblo-cli.exe could not play an example"
-  [[ $guardian == *'Programs\tamblo\tamblo-guardian.exe'* ]] ||
-    fail "the installed tamblo-cli.exe did not start the installed guardian: ${guardian:-none}"
+  [[ -n "$guardian" ]] || fail "the installed tamblo-cli.exe did not start the installed guardian"
   echo "== the installed tamblo-cli.exe played an example with the installed guardian"
 fi
 
