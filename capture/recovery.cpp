@@ -65,7 +65,7 @@ std::vector<std::string> recoveredScripts(const std::string& folder)
 }
 
 bool save(const Recorder& recorder, const std::vector<InputEvent>& capture, const std::string& folder,
-          std::string& sentence)
+          std::string& sentence, std::string* path)
 {
     if (folder.empty()) {
         sentence = "the unsaved recording was lost: no folder to keep it in (HOME is not set)";
@@ -73,13 +73,15 @@ bool save(const Recorder& recorder, const std::vector<InputEvent>& capture, cons
     }
     std::error_code error;
     fs::create_directories(folder, error);
-    const std::string path = newFilePath(folder, std::time(nullptr));
+    const std::string file = newFilePath(folder, std::time(nullptr));
     std::string reason;
-    if (!recorder.saveToFile(path, capture, &reason)) {
-        sentence = "the unsaved recording could not be saved to " + path + ": " + reason;
+    if (!recorder.saveToFile(file, capture, &reason)) {
+        sentence = "the unsaved recording could not be saved to " + file + ": " + reason;
         return false;
     }
-    sentence = "the unsaved recording was saved to " + path;
+    sentence = "the unsaved recording was saved to " + file;
+    if (path)
+        *path = file;
     return true;
 }
 

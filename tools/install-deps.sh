@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian 12 package needed to build, run and test tamblo.
-# Usage: tools/install-deps.sh [--windows]   (--windows adds the mingw-w64 + Wine leg)
+# Usage: tools/install-deps.sh [--windows | --screenshots]
+#   --windows adds the mingw-w64 + Wine leg; --screenshots what tools/screenshots.sh needs.
 set -euo pipefail
 
 packages=(
@@ -14,6 +15,10 @@ packages=(
 if [[ "${1:-}" == "--windows" ]]; then
   # The -posix compiler has std::thread/std::mutex; the mingw-w64 meta-package must not be used.
   packages+=(g++-mingw-w64-x86-64-posix wine64 wine nsis)
+fi
+if [[ "${1:-}" == "--screenshots" ]]; then
+  # A window manager, a system tray and a screen grabber for the README's pictures.
+  packages+=(openbox trayer imagemagick)
 fi
 
 missing=()

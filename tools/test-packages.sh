@@ -52,7 +52,8 @@ depends=$(dpkg-deb -f "$deb" Depends)
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|')
 expected=(/usr/bin/tamblo /usr/share/applications/tamblo.desktop /usr/share/man/man1/tamblo.1.gz
   /usr/share/doc/tamblo/README.md /usr/share/doc/tamblo/copyright
-  /usr/share/doc/tamblo/changelog.Debian.gz)
+  /usr/share/doc/tamblo/changelog.Debian.gz
+  /usr/share/doc/tamblo/screenshots/window.png /usr/share/doc/tamblo/screenshots/tray-menu.png)
 for size in 16 22 24 32 48 64 128 256; do
   expected+=("/usr/share/icons/hicolor/${size}x${size}/apps/tamblo.png")
 done
@@ -85,6 +86,8 @@ while read -r path; do
 done <"$files"
 
 man -w tamblo >/dev/null || fail "man does not find tamblo(1)"
+# The user's README: what tamblo does first, nothing a user of the package does not have.
+! grep -q "tools/" /usr/share/doc/tamblo/README.md || fail "the installed README speaks of the source's tools/"
 if $with_cli; then
   [[ $(/usr/bin/tamblo-cli --version) == *"$version"* ]] || fail "tamblo-cli --version does not say $version"
   /usr/bin/tamblo-cli check /usr/share/doc/tamblo/examples/*.tbcode
@@ -139,7 +142,7 @@ setup="$win_build/tamblo-$version-win64-setup.exe"
 echo "== $zip, $setup"
 
 # What both hold; the window and Qt's licence texts once the build makes tamblo.exe.
-expected=(README.txt copyright.txt tamblo-guardian.exe)
+expected=(README.txt copyright.txt tamblo-guardian.exe screenshots/window.png screenshots/tray-menu.png)
 for example in "${examples[@]}"; do expected+=("examples/$example"); done
 $with_cli && expected+=(tamblo-cli.exe tamblo-cli.txt)
 with_window=false
@@ -178,6 +181,7 @@ check_files() {  # check_files FOLDER WHAT: every expected file, each program ne
   done
   [[ $(head -n1 "$1/README.txt") == "tamblo 使用说明" ]] || fail "$2: README.txt does not begin with the quick start"
   grep -qx "# tamblo" "$1/README.txt" || fail "$2: README.txt lacks the README"
+  ! grep -q "tools/" "$1/README.txt" || fail "$2: README.txt speaks of the source's tools/"
   if $with_window; then
     grep -q "qtbase-opensource-src" "$1/copyright.txt" || fail "$2: copyright.txt does not name Qt's source"
   fi

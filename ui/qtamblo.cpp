@@ -5,14 +5,17 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileDialog>
+#include <QHideEvent>
 #include <QIcon>
 #include <QLoggingCategory>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <QWindow>
 
 #include <mutex>
+#include <utility>
 
 #include "script/script_file.h"
 #include "capture/input_listener.h"
@@ -63,6 +66,12 @@ QTamblo::QTamblo(PlatformInput& platform, QWidget* parent)
     connect(sampleTimer, SIGNAL(timeout()), this, SLOT(OnMouseTimeout()));
     sampleTimer->start();
 
+    // However the run ends, an unsaved capture is kept first. Every end passes here: "退出", the
+    // last window closed, and the end of the desktop session (Windows' WM_ENDSESSION, an X11
+    // session manager's "die"). The request to commit data is no sign of an end: session managers
+    // also send it for a mere checkpoint, one of them right after the program starts.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &QTamblo::prepareToEnd);
+
     attachCodec(&codec);
     captureRunning = platform.startHookThread(captureFailureReason);
 }
@@ -81,7 +90,7 @@ void QTamblo::createTrayActions()
     restoreAction = new QAction(tr("恢复"), this);
     connect(restoreAction, &QAction::triggered, this, &QWidget::showNormal);
     quitAction = new QAction(tr("退出"), this);
-    connect(quitAction, &QAction::triggered, qApp, &QCoreApplication::quit);
+    connect(quitAction, &QAction::triggered, this, &QTamblo::endRun);
 }
 
 QString QTamblo::translatedTitle() const
@@ -93,6 +102,15 @@ void QTamblo::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
     commandTarget = static_cast<quintptr>(winId());
+}
+
+void QTamblo::hideEvent(QHideEvent* event)
+{
+    QMainWindow::hideEvent(event);
+    // Hidden by "隐藏" or for a playback: a window manager places a window anew when it is shown
+    // again, unless the window asks for a place of its own. Ask for the one the user left it at.
+    if (!event->spontaneous() && windowHandle())
+        windowHandle()->setPosition(geometry().topLeft());
 }
 
 bool QTamblo::handleWindowCommand(unsigned message, quintptr wParam)
@@ -109,8 +127,18 @@ bool QTamblo::handleWindowCommand(unsigned message, quintptr wParam)
     }
 }
 
+ScreenArea QTamblo::recordButtonArea() const
+{
+    // The capture counts device pixels; Qt counts scaled ones.
+    const qreal ratio = devicePixelRatioF();
+    const QRect button(ui.pushButton->mapToGlobal(QPoint(0, 0)), ui.pushButton->size());
+    return ScreenArea{qRound(button.left() * ratio), qRound(button.top() * ratio),
+                      qRound((button.right() + 1) * ratio) - 1, qRound((button.bottom() + 1) * ratio) - 1};
+}
+
 void QTamblo::setRecording(bool on)
 {
+    const bool byRecordButton = std::exchange(clickOnRecordButton, false);
     if (on) {
         ui.pushButton->setText(tr("停止"));
         qCInfo(recordLog, "record start");
@@ -119,13 +147,24 @@ void QTamblo::setRecording(bool on)
             clearEvents();
             startClock();
         }
+        startClickArea.reset();
+        if (byRecordButton)
+            startClickArea = recordButtonArea();
         recording = true;
     } else {
         ui.pushButton->setText(tr("录制"));
         qCInfo(recordLog, "record stop");
-        recording = false;
         // Until its save dialog is done, the capture still counts as unsaved.
         savePending = true;
+        recording = false;
+        {
+            std::lock_guard<std::mutex> lock(g_listenerMutex);
+            if (startClickArea)
+                ownClick::dropAtStart(events, *startClickArea);
+            if (byRecordButton)
+                ownClick::dropAtEnd(events, recordButtonArea());
+        }
+        startClickArea.reset();
         onclickedSave(true);
         savePending = false;
     }
@@ -153,6 +192,7 @@ void QTamblo::onMouseEvent(int msgCode)
 
 void QTamblo::onclicked(bool)
 {
+    clickOnRecordButton = true;
     setRecording(!recording);
 }
 
@@ -221,10 +261,18 @@ void QTamblo::onclickedSave(bool)
     // the user cancels: a recording is never lost to one failed attempt.
     QString proposed;
     for (;;) {
-        const QString fileName = QFileDialog::getSaveFileName(this, tr("保存录制脚本"), proposed,
-                                                              QString::fromLatin1(kScriptFilter));
-        if (fileName.isNull())
+        // An object rather than the static call, for the default suffix: a name typed without an
+        // extension gets ".tbcode", so that the open dialog's filter shows it.
+        QFileDialog dialog(this, tr("保存录制脚本"), proposed, QString::fromLatin1(kScriptFilter));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(QStringLiteral("tbcode"));
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+            // Closed because the program is ending, or kept while it was open: kept already.
+            if (!isEnding() && !rescued)
+                keepCancelledCapture(capture);
             return;
+        }
+        const QString fileName = dialog.selectedFiles().constFirst();
         FileFailure failure;
         if (saveToFile(fileName.toUtf8().toStdString(), capture, failure))
             break;
@@ -232,6 +280,7 @@ void QTamblo::onclickedSave(bool)
                              tr("保存失败") + QStringLiteral("：%1\n%2").arg(fileName, describeSaveFailure(failure)));
         proposed = fileName;
     }
+    savePending = false;
     QMessageBox::information(this, translatedTitle(), tr("保存成功"), QMessageBox::Ok,
                              QMessageBox::NoButton);
 }

@@ -4,8 +4,10 @@
 #include <QSystemTrayIcon>
 
 #include <atomic>
+#include <optional>
 #include <string>
 
+#include "capture/own_click.h"
 #include "capture/recorder.h"
 #include "playback/player.h"
 #include "script/script_codec.h"
@@ -49,8 +51,8 @@ public:
     // the user saying where it went (or why it could not be kept); "" when there was nothing to
     // keep. Safe on any thread, also while the program is ending abruptly.
     std::string rescueUnsavedCapture();
-    // The program has been asked to end: a running playback stops (no end box), an unsaved
-    // capture is kept, and the application quits.
+    // The program has been asked to end ("退出", a termination request): a running playback stops
+    // (no end box), an unsaved capture is kept, and the application quits.
     void endRun();
     // Whether the program is ending, so no workflow starts anything new.
     bool isEnding() const;
@@ -66,12 +68,22 @@ public slots:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 #ifdef Q_OS_WIN
     bool nativeEvent(const QByteArray& eventType, void* message, long* result) override;
 #endif
 
 private:
     void createTrayActions();
+    // The run ends, however it was asked to (the application quits, the desktop session ends):
+    // nothing new starts, a running playback stops and an unsaved capture is kept, saying where
+    // on standard error.
+    void prepareToEnd();
+    // A capture whose save dialog was cancelled goes to the recovery folder, and a box says where;
+    // one without a single action has nothing worth keeping.
+    void keepCancelledCapture(const std::vector<InputEvent>& capture);
+    // Where the record button is, in the capture's pixels.
+    ScreenArea recordButtonArea() const;
     // Hands a command to the window thread without waiting for it; does nothing until the window
     // has been shown. Called on the capture thread.
     void postToWindow(unsigned message, quintptr wParam);
@@ -92,6 +104,10 @@ private:
     std::atomic<bool> savePending{false};
     std::atomic<bool> rescued{false};
     bool ending = false;
+    // Set while the record button's own click starts or stops a recording.
+    bool clickOnRecordButton = false;
+    // Where the click that started the recording was, when it was the record button's.
+    std::optional<ScreenArea> startClickArea;
     bool captureRunning = false;
     std::string captureFailureReason;
 };

@@ -2,7 +2,10 @@
 // asked to from outside, and keeping a capture that would otherwise be lost.
 #include <QAction>
 #include <QCoreApplication>
+#include <QFile>
+#include <QMessageBox>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "capture/recovery.h"
@@ -26,15 +29,42 @@ std::string QTamblo::rescueUnsavedCapture()
     return sentence;
 }
 
-void QTamblo::endRun()
+void QTamblo::prepareToEnd()
 {
     ending = true;
     player.stopRequested = true;
     const std::string sentence = rescueUnsavedCapture();
     if (!sentence.empty())
         std::fprintf(stderr, "tamblo: %s\n", sentence.c_str());
+}
+
+void QTamblo::endRun()
+{
+    prepareToEnd();
     recording = false;
     QCoreApplication::quit();
+}
+
+void QTamblo::keepCancelledCapture(const std::vector<InputEvent>& capture)
+{
+    // Pointer samples alone are taken on their own; without a press, a release or a key there is
+    // nothing the user did to keep.
+    const bool acted = std::any_of(capture.begin(), capture.end(),
+                                   [](const InputEvent& event) { return !isKind(event, EventKind::MousePos); });
+    if (!acted)
+        return;
+    std::string sentence;
+    std::string path;
+    const bool kept = recovery::save(*this, capture, recoveryFolder(), sentence, &path);
+    savePending = false;
+    if (kept)
+        QMessageBox::information(this, translatedTitle(),
+                                 tr("录制未保存，已存入：") + QLatin1Char('\n') + QFile::decodeName(QByteArray::fromStdString(path)),
+                                 QMessageBox::Ok, QMessageBox::NoButton);
+    else
+        QMessageBox::warning(this, translatedTitle(),
+                             tr("录制未保存，也无法存入恢复文件夹：") + QLatin1Char('\n') + QString::fromStdString(sentence),
+                             QMessageBox::Ok, QMessageBox::NoButton);
 }
 
 bool QTamblo::isEnding() const

@@ -1,6 +1,9 @@
 // The window's part in the program's run, on the fake platform: keeping an unsaved capture,
 // naming kept recordings at start, and coming to the front for a second start.
+#include <QAction>
+#include <QApplication>
 #include <QDir>
+#include <QMenu>
 #include <QLocalServer>
 #include <QSignalSpy>
 #include <QTest>
@@ -19,26 +22,6 @@ namespace {
 
 const QString kTitle = QStringLiteral("Norrel鼠标自动点击器1008");
 
-// Points XDG_DATA_HOME at the test's scratch folder for the life of the object.
-class ScopedDataHome {
-public:
-    explicit ScopedDataHome(const QString& path) : saved(qgetenv("XDG_DATA_HOME")), hadValue(qEnvironmentVariableIsSet("XDG_DATA_HOME"))
-    {
-        qputenv("XDG_DATA_HOME", path.toLocal8Bit());
-    }
-    ~ScopedDataHome()
-    {
-        if (hadValue)
-            qputenv("XDG_DATA_HOME", saved);
-        else
-            qunsetenv("XDG_DATA_HOME");
-    }
-
-private:
-    QByteArray saved;
-    bool hadValue;
-};
-
 class RescueTest : public WindowFixture {
 protected:
     std::vector<std::string> kept() const
@@ -52,8 +35,6 @@ protected:
         deliverMouseEvent(win::WmLButtonDown);
         deliverMouseEvent(win::WmLButtonUp);
     }
-
-    ScopedDataHome dataHome{folder.path()};
 };
 
 TEST_F(RescueTest, KeepsARunningRecordingOnceAndSaysWhere)
@@ -83,18 +64,46 @@ TEST_F(RescueTest, KeepsTheCaptureWhoseSaveDialogIsOpen)
     EXPECT_EQ(contents(QString::fromStdString(kept()[0])), QByteArray("LBUTTONDOWN:30:40\nLBUTTONUP:30:40\n"));
 }
 
-TEST_F(RescueTest, KeepsNothingOnceTheUserHadTheirChance)
+TEST_F(RescueTest, ACancelledSaveKeepsTheRecordingAndSaysWhere)
 {
     EXPECT_FALSE(window.hasUnsavedCapture());
     EXPECT_EQ(window.rescueUnsavedCapture(), "");
 
     recordAClick();
-    driver.then(cancelFileDialog());
+    BoxSeen box;
+    driver.then(cancelFileDialog()).then(answerBox(QMessageBox::Ok, &box));
     window.setRecording(false);
+    ASSERT_EQ(kept().size(), 1u);
+    EXPECT_EQ(box.text, QStringLiteral("录制未保存，已存入：\n") + QString::fromStdString(kept()[0]));
+    EXPECT_EQ(contents(QString::fromStdString(kept()[0])), QByteArray("LBUTTONDOWN:30:40\nLBUTTONUP:30:40\n"));
     EXPECT_FALSE(window.hasUnsavedCapture());
-    EXPECT_EQ(window.rescueUnsavedCapture(), "");
-    EXPECT_FALSE(QDir(folder.filePath("tamblo")).exists()) << "the program wrote a file on its own";
+    EXPECT_EQ(window.rescueUnsavedCapture(), "") << "kept twice";
 }
+
+// However the window is closed or quit, also while a save dialog is open, the run ends with 0 and
+// the recording is kept, without a box.
+class EndOfRunTest : public RescueTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(EndOfRunTest, KeepsTheUnsavedRecording)
+{
+    QAction* quit = window.findChild<QSystemTrayIcon*>()->contextMenu()->actions().constLast();
+    recordAClick();
+    QTimer::singleShot(0, &window, [&, how = std::string(GetParam())] {
+        if (how == "close")
+            window.close();
+        else if (how == "quit")
+            quit->trigger();
+        else
+            driver.then([&](QWidget*) { quit->trigger(); }), window.setRecording(false);
+    });
+    QTimer::singleShot(3000, &window, [] { QCoreApplication::exit(99); });
+    EXPECT_EQ(QApplication::exec(), 0);
+    ASSERT_EQ(kept().size(), 1u);
+    EXPECT_EQ(contents(QString::fromStdString(kept()[0])), QByteArray("LBUTTONDOWN:30:40\nLBUTTONUP:30:40\n"));
+    EXPECT_TRUE(driver.unexpected.isEmpty()) << driver.unexpected.join("; ").toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Ends, EndOfRunTest, ::testing::Values("close", "quit", "quitWhileSaving"));
 
 TEST_F(RescueTest, AStartNamesEveryKeptRecordingInABox)
 {

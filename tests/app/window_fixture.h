@@ -15,7 +15,28 @@
 #include "ui/qtamblo.h"
 #include "ui/window_commands.h"
 
-// A window on the fake platform, shown, with a scratch folder for script files.
+// Points XDG_DATA_HOME at the test's scratch folder for the life of the object.
+class ScopedDataHome {
+public:
+    explicit ScopedDataHome(const QString& path) : saved(qgetenv("XDG_DATA_HOME")), hadValue(qEnvironmentVariableIsSet("XDG_DATA_HOME"))
+    {
+        qputenv("XDG_DATA_HOME", path.toLocal8Bit());
+    }
+    ~ScopedDataHome()
+    {
+        if (hadValue)
+            qputenv("XDG_DATA_HOME", saved);
+        else
+            qunsetenv("XDG_DATA_HOME");
+    }
+
+private:
+    QByteArray saved;
+    bool hadValue;
+};
+
+// A window on the fake platform, shown, with a scratch folder for script files that is also where
+// the window keeps recordings it could not save.
 class WindowFixture : public ::testing::Test {
 protected:
     WindowFixture() { window.show(); }
@@ -47,6 +68,7 @@ protected:
     }
 
     QTemporaryDir folder;
+    ScopedDataHome dataHome{folder.path()};
     FakePlatform platform;
     QTamblo window{platform};
     ModalDriver driver;

@@ -6,12 +6,14 @@
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include "capture/input_listener.h"
 #include "modal_driver.h"
+#include "x_session.h"
 #include "platform/fake/fake_platform.h"
 #include "ui/capture_failure.h"
 #include "ui/qtamblo.h"
@@ -138,6 +140,17 @@ TEST_F(WindowTest, TrayMenuHidesRestoresAndQuits)
     QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(99); });
     watchdog.start(3000);
     EXPECT_EQ(QApplication::exec(), 0);
+}
+
+TEST_F(WindowTest, ShownAgainAfterHidingItAsksToBeWhereItWas)
+{
+    XSession x;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    EXPECT_FALSE(x.asksForPlace(window.winId())) << "the first time, the window manager places it";
+    trayEntry(window, "隐藏")->trigger();
+    trayEntry(window, "恢复")->trigger();
+    EXPECT_TRUE(x.asksForPlace(window.winId()));
 }
 
 TEST_F(WindowTest, TrayClickAndDoubleClickShowTheWindowNormally)

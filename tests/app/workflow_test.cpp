@@ -124,9 +124,12 @@ TEST_F(RecordingTest, StartingAgainWhileRecordingEmptiesTheCapture)
     EXPECT_TRUE(window.isRecording());
 }
 
-TEST_F(RecordingTest, CancelledSaveWritesAndShowsNothing)
+TEST_F(RecordingTest, CancelledSaveOfNothingButPointerSamplesWritesAndShowsNothing)
 {
     window.setRecording(true);
+    platform.advance(std::chrono::milliseconds(30));
+    window.OnMouseTimeout();
+    ASSERT_FALSE(window.copyEvents().empty());
     FileDialogSeen dialog;
     driver.then(cancelFileDialog(&dialog));
     window.setRecording(false);
@@ -244,6 +247,41 @@ TEST_F(RecordingTest, ARecordingStartedWhileTheSaveDialogIsOpenDoesNotReplaceThe
     EXPECT_EQ(contents(path), QByteArray("LBUTTONDOWN:1:2\n"));
     EXPECT_TRUE(window.isRecording());
     EXPECT_EQ(window.copyEvents().size(), 1u);
+}
+
+TEST_F(RecordingTest, ANameTypedWithoutAnExtensionGetsTbcodeAndOneWithAnExtensionIsKept)
+{
+    for (const char* typed : {"rec1", "rec2.txt"}) {
+        driver.then(chooseFile(scratchFile(typed))).then(answerBox(QMessageBox::Ok));
+        window.setRecording(false);
+    }
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), (QStringList{"rec1.tbcode", "rec2.txt"}));
+}
+
+TEST_F(RecordingTest, TheRecordButtonsOwnClicksAreLeftOutButAClickThereBeforeF7IsKept)
+{
+    const QPoint button = recordButton()->mapToGlobal(recordButton()->rect().center());
+    const QString at = QStringLiteral(":%1:%2\n").arg(button.x()).arg(button.y());
+    auto clickTheButton = [&](bool reported) {
+        platform.setPointer(button.x(), button.y());
+        deliverMouseEvent(win::WmLButtonDown);
+        if (reported)
+            QTest::mouseClick(recordButton(), Qt::LeftButton);
+        deliverMouseEvent(win::WmLButtonUp);
+    };
+    driver.then(chooseFile(scratchFile("button.tbcode"))).then(answerBox(QMessageBox::Ok));
+    clickTheButton(true);
+    platform.setPointer(100, 200);
+    deliverMouseEvent(win::WmLButtonDown);
+    clickTheButton(true);
+    EXPECT_EQ(contents(scratchFile("button.tbcode")),
+              ("LOGMOUSEPOS" + at + "LBUTTONDOWN:100:200\nLOGMOUSEPOS" + at).toLatin1());
+
+    driver.then(chooseFile(scratchFile("f7.tbcode"))).then(answerBox(QMessageBox::Ok));
+    window.handleWindowCommand(WM_RECORD_TOGGLE, 1);
+    clickTheButton(false);
+    window.handleWindowCommand(WM_RECORD_TOGGLE, 0);
+    EXPECT_EQ(contents(scratchFile("f7.tbcode")), ("LBUTTONDOWN" + at + "LBUTTONUP" + at).toLatin1());
 }
 
 TEST_F(RecordingTest, ChineseFileNamesAreKept)

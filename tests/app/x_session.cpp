@@ -136,6 +136,13 @@ void XSession::focus(unsigned long window)
     deliver();
 }
 
+bool XSession::asksForPlace(unsigned long window)
+{
+    XSizeHints hints{};
+    long supplied = 0;
+    return XGetWMNormalHints(display, window, &hints, &supplied) && (hints.flags & USPosition) != 0;
+}
+
 void XSession::requestClose(unsigned long window)
 {
     XEvent event{};

@@ -36,6 +36,8 @@ public:
     // transient for another window (message boxes and file dialogs, not main windows).
     std::vector<unsigned long> windowsTitled(const std::string& utf8Title, bool dialogsOnly);
     void focus(unsigned long window);
+    // Whether the window asks a window manager for a place of its own (a user-specified position).
+    bool asksForPlace(unsigned long window);
     // Asks the window to close as a window manager's close button would.
     void requestClose(unsigned long window);
 
