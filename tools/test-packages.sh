@@ -211,6 +211,17 @@ uninstall=$($wine reg query "$key" /v UninstallString | tr -d '\r' | grep -o '"[
 [[ $uninstall == *'\Programs\tamblo\uninstall.exe"' ]] || fail "the registered uninstaller is $uninstall"
 echo "== the installer put the files, a Start menu entry and an uninstaller in place for this user"
 
+if $with_window; then
+  # The installed window comes up on the display Wine draws on.
+  (cd "$installed" && exec $wine tamblo.exe) &
+  window=$!
+  timeout 60 xdotool search --sync --onlyvisible --name Norrel >/dev/null ||
+    fail "the installed tamblo.exe showed no window within 60 s"
+  kill "$window"
+  wait "$window" || true
+  echo "== the installed tamblo.exe showed its window"
+fi
+
 if $with_cli; then
   # The installed layout works: a playback finds the guardian beside the installed program.
   (cd "$installed" && $wine tamblo-cli.exe play examples/pause.tbcode) &
