@@ -12,6 +12,7 @@
 #include "platform/system_platform.h"
 #include "platform/termination_requests.h"
 #include "ui/capture_failure.h"
+#include "ui/desktop_limitation.h"
 #include "ui/qtamblo.h"
 #include "ui/recovered_scripts.h"
 #include "ui/run_ending.h"
@@ -55,6 +56,7 @@ int main(int argc, char** argv)
 
     window.show();
     QTimer::singleShot(0, &window, [&window] {
+        announceDesktopLimitation(&window);
         announceRecoveredScripts(&window, recovery::recoveredScripts(recoveryFolder()));
     });
     const int status = application.exec();

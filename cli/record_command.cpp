@@ -11,6 +11,7 @@
 #include "cli/commands.h"
 #include "cli/session.h"
 #include "platform/system_platform.h"
+#include "platform/termination_requests.h"
 
 namespace {
 
@@ -80,6 +81,9 @@ int runRecord(const Invocation& invocation)
         return session.exitStatus(kExitDone);
     }
 
+    // From here until the recording is saved, a second signal (timeout sends two) hurries the end
+    // but does not cut the save short.
+    const termination::Hold keepTheRecording;
     recorder.startRecording();
     // Said once the recording runs, so that whoever waits for the words loses no action.
     std::fprintf(stderr, "tamblo-cli: recording to %s; %s or Ctrl-C stops\n", path.c_str(),

@@ -164,6 +164,8 @@ public:
             err << path << ": " << warnings.size() - shown << " more warnings\n";
         if (!heldButtons.empty() || !heldKeys.empty())
             err << path << ": note: a pass that ends normally leaves them down\n";
+        if (events == 0)
+            err << path << ": warning: no events, so playing it does nothing\n";
     }
 
 private:

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <thread>
 
 #include "platform/termination_requests.h"
 
@@ -14,20 +15,37 @@ Session::Session(PlatformInput& platform, const KeyChord& stopKey, std::atomic<b
     watcher->attachCodec(&codec);
 }
 
+namespace {
+
+// Longer than a person holds a key; a key that seems held for longer was released unseen.
+constexpr std::chrono::seconds kLongestKeyHold{2};
+// How far the window's capture may lag behind this one's on a busy machine.
+constexpr std::chrono::milliseconds kWindowCaptureLag{100};
+constexpr std::chrono::milliseconds kKeyLook{5};
+
+}  // namespace
+
 Session::~Session()
 {
     termination::alsoSet(nullptr);
-    if (watching)
+    if (watching) {
+        releaseClaimOnceTheKeyIsUp();
         input.stopHookThread();
+    }
     watcher.reset();
     termination::cleanupFinished();
 }
 
 bool Session::start(std::string& problem)
 {
+    std::string english;
+    std::string chinese;
+    if (desktopLimitation(english, chinese))
+        std::fprintf(stderr, "tamblo-cli: note: %s\n", english.c_str());
     if (!input.startHookThread(problem))
         return false;
     watching = true;
+    claim.emplace(stopKey.virtualKey);
     if (!input.canWatchKey(stopKey.virtualKey)) {
         problem = "the stop key " + stopKey.name() + " is on no key of this keyboard; choose another with --stop-key";
         return false;
@@ -46,6 +64,17 @@ bool Session::countdown(double seconds, const std::string& what)
     while (!stop && input.now() < end)
         input.sleepUntil(std::min(end, input.now() + kSlice));
     return !stop;
+}
+
+void Session::releaseClaimOnceTheKeyIsUp()
+{
+    if (claim && watcher->stopKeyPressed()) {
+        const auto end = input.now() + kLongestKeyHold;
+        while (watcher->stopKeyHeld() && input.now() < end)
+            std::this_thread::sleep_for(kKeyLook);
+        std::this_thread::sleep_for(kWindowCaptureLag);
+    }
+    claim.reset();
 }
 
 int Session::signal() const

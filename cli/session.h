@@ -2,11 +2,13 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "cli/key_chord.h"
 #include "cli/stop_key_listener.h"
 #include "platform/platform_input.h"
+#include "platform/system_platform.h"
 #include "script/script_codec.h"
 
 // What play and record share: the system's input services, the capture thread watching for the
@@ -20,7 +22,8 @@ public:
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    // Starts watching the stop key; false with `problem` when it cannot be watched.
+    // Starts watching the stop key, and claims it from the window; false with `problem` when it
+    // cannot be watched.
     bool start(std::string& problem);
     // Waits `seconds` unless stopped first; false when stopped.
     bool countdown(double seconds, const std::string& what);
@@ -32,10 +35,15 @@ public:
     int exitStatus(int status) const;
 
 private:
+    // The window sees the stop key as well, maybe a moment later: after a stop by the key, the claim
+    // lasts until the key is up again, and a moment more.
+    void releaseClaimOnceTheKeyIsUp();
+
     PlatformInput& input;
     ScriptCodec codec;
     std::unique_ptr<StopKeyListener> watcher;
     KeyChord stopKey;
     std::atomic<bool>& stop;
     bool watching = false;
+    std::optional<StopKeyClaim> claim;
 };

@@ -61,6 +61,8 @@ void StopKeyListener::onKeyEvent(int msgCode, int vk)
 {
     if (vk >= 0 && vk <= 0xFF)
         down.set(static_cast<std::size_t>(vk), isPress(msgCode));
+    if (vk == stopKey.virtualKey)
+        stopKeyDown = isPress(msgCode);
     if (isPress(msgCode) && vk == stopKey.virtualKey && (!stopKey.control || held(win::VkControl))
         && (!stopKey.alt || held(win::VkMenu)) && (!stopKey.shift || held(win::VkShift))) {
         recording = false;

@@ -27,6 +27,8 @@ public:
     void stopRecording(const KeyChord& chord);
 
     bool stopKeyPressed() const { return stopKeySeen; }
+    // Whether the stop key is down, as the capture last reported it.
+    bool stopKeyHeld() const { return stopKeyDown; }
 
     void onKeyEvent(int msgCode, int vk) override;
     void onMouseEvent(int msgCode) override;
@@ -40,6 +42,7 @@ private:
     const KeyChord stopKey;
     std::atomic<bool>& stop;
     std::atomic<bool> stopKeySeen{false};
+    std::atomic<bool> stopKeyDown{false};
     bool keepKeys = false;
     bool padEvents = false;
     // Keys whose press this recording kept; a release of any other key was pressed before the

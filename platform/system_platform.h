@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -16,3 +17,24 @@ bool displayAvailable(std::string& english, std::string& chinese);
 // A name under which one instance per user and display can be found by the next one started: a
 // local socket name, or a full path where the system keeps a private folder per user.
 std::string instanceName();
+
+// What the user should know about the desktop before relying on a recording, e.g. that a Wayland
+// session shows only the windows of X11 programs to this program; each as one sentence. False
+// when there is nothing to say.
+bool desktopLimitation(std::string& english, std::string& chinese);
+
+// A running command-line session claims its stop key for this user and display while it lasts, so
+// that the window, whose hot keys F7 and F8 may be that key, does not also act on it.
+class StopKeyClaim {
+public:
+    explicit StopKeyClaim(int virtualKey);
+    ~StopKeyClaim();
+    StopKeyClaim(const StopKeyClaim&) = delete;
+    StopKeyClaim& operator=(const StopKeyClaim&) = delete;
+
+private:
+    std::intptr_t handle;
+};
+
+// Whether a command-line session claims `virtualKey`. Never blocks: the capture thread asks.
+bool stopKeyClaimed(int virtualKey);

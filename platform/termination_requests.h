@@ -8,7 +8,8 @@
 namespace termination {
 
 // Starts watching (once; later calls do nothing). A second request while the first is still being
-// handled ends the program the system's default way, so a stop always works.
+// handled ends the program the system's default way, so a stop always works, unless a Hold keeps
+// work that would be lost (below).
 void watch();
 
 // 0 until a request came; then the number of the first one, as a POSIX signal number (Windows
@@ -27,5 +28,16 @@ int wakeDescriptor();
 // logoff or shutdown event; the handler waits (a few seconds at most) until this is called, so the
 // program can release what it holds first. Elsewhere it does nothing.
 void cleanupFinished();
+
+// Work that a repeated request must not cut short, such as saving a recording. While a Hold exists,
+// a repeated request only hurries the end (it sets the flag and wakes the loop, as the first one
+// did); once the last Hold is gone, the program ends the system's default way. Any thread.
+class Hold {
+public:
+    Hold();
+    ~Hold();
+    Hold(const Hold&) = delete;
+    Hold& operator=(const Hold&) = delete;
+};
 
 }  // namespace termination

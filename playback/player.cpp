@@ -77,6 +77,13 @@ private:
     PlatformInput& platform;
 };
 
+// Waits until `end`, looking at the stop flag every slice.
+void pauseUntil(PlatformInput& platform, const std::atomic<bool>& stop, Clock::time_point end)
+{
+    while (!stop && platform.now() < end)
+        platform.sleepUntil(std::min(end, platform.now() + kPauseSlice));
+}
+
 }  // namespace
 
 Player::Player(PlatformInput& platform) : platform(platform) {}
@@ -84,8 +91,14 @@ Player::Player(PlatformInput& platform) : platform(platform) {}
 bool Player::play(const std::vector<InputEvent>& events)
 {
     eventsPlayed = 0;
-    if (events.empty() || stopRequested)
+    if (stopRequested)
         return true;
+    if (events.empty()) {
+        // A pass with nothing to play still takes a slot, so a loop over it idles instead of
+        // spinning until it is stopped.
+        pauseUntil(platform, stopRequested, platform.now() + kWaitBeforeEvent);
+        return true;
+    }
     // Scaled to the nanosecond; exact at the recorded pace, as every wait fits a double exactly.
     const auto scaled = [this](milliseconds wait) -> Clock::duration {
         return std::chrono::duration_cast<Clock::duration>(nanoseconds(std::llround(nanoseconds(wait).count() / speed)));
@@ -124,8 +137,7 @@ bool Player::play(const std::vector<InputEvent>& events)
             // Unsigned, as the platform's Sleep reads it: a negative value is a pause of weeks,
             // which only the stop flag can end.
             const Clock::time_point end = previous + scaled(milliseconds(static_cast<std::uint32_t>(event.value)));
-            while (!stopRequested && platform.now() < end)
-                platform.sleepUntil(std::min(end, platform.now() + kPauseSlice));
+            pauseUntil(platform, stopRequested, end);
             if (platform.now() >= end)
                 previous = end;
             break;

@@ -21,6 +21,7 @@
 #include "capture/input_listener.h"
 #include "platform/file_replace.h"
 #include "platform/platform_input.h"
+#include "platform/system_platform.h"
 #include "ui/save_failure.h"
 #include "ui/window_commands.h"
 #include "ui/window_title.h"
@@ -151,6 +152,7 @@ void QTamblo::setRecording(bool on)
         if (byRecordButton)
             startClickArea = recordButtonArea();
         recording = true;
+        holdRequestsWhileUnsaved();
     } else {
         ui.pushButton->setText(tr("录制"));
         qCInfo(recordLog, "record stop");
@@ -167,19 +169,23 @@ void QTamblo::setRecording(bool on)
         startClickArea.reset();
         onclickedSave(true);
         savePending = false;
+        holdRequestsWhileUnsaved();
     }
 }
 
 void QTamblo::onKeyEvent(int, int)
 {
     auto down = [this](int vk) { return (platform.keyState(vk) & win::KeyStateDown) != 0; };
+    // A key that stops a command-line session on this desktop is that session's: it starts nothing
+    // here, though it still stops what runs here.
     if (down(win::VkF7)) {
-        postToWindow(WM_RECORD_TOGGLE, recording ? 0 : 1);
+        if (recording || !stopKeyClaimed(win::VkF7))
+            postToWindow(WM_RECORD_TOGGLE, recording ? 0 : 1);
     } else if (down(win::VkF8)) {
         // Clear only while a playback runs (or after one): then F8 stops it, or re-arms.
         if (!player.stopRequested)
             player.stopRequested = true;
-        else
+        else if (!stopKeyClaimed(win::VkF8))
             postToWindow(WM_PLAY_SCRIPT, 1);
     }
 }

@@ -9,6 +9,7 @@
 
 #include "capture/own_click.h"
 #include "capture/recorder.h"
+#include "platform/termination_requests.h"
 #include "playback/player.h"
 #include "script/script_codec.h"
 #include "ui/ui_tamblo.h"
@@ -88,6 +89,9 @@ private:
     // has been shown. Called on the capture thread.
     void postToWindow(unsigned message, quintptr wParam);
     QString translatedTitle() const;
+    // Keeps a repeated termination request from cutting short the keeping of an unsaved capture;
+    // called whenever hasUnsavedCapture may have changed.
+    void holdRequestsWhileUnsaved();
 
     Ui_Tamblo ui;
     QTimer* sampleTimer = nullptr;
@@ -103,6 +107,7 @@ private:
     std::atomic<quintptr> commandTarget{0};
     std::atomic<bool> savePending{false};
     std::atomic<bool> rescued{false};
+    std::optional<termination::Hold> unsavedHold;
     bool ending = false;
     // Set while the record button's own click starts or stops a recording.
     bool clickOnRecordButton = false;

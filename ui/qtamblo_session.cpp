@@ -42,7 +42,16 @@ void QTamblo::endRun()
 {
     prepareToEnd();
     recording = false;
+    holdRequestsWhileUnsaved();
     QCoreApplication::quit();
+}
+
+void QTamblo::holdRequestsWhileUnsaved()
+{
+    if (!hasUnsavedCapture())
+        unsavedHold.reset();
+    else if (!unsavedHold)
+        unsavedHold.emplace();
 }
 
 void QTamblo::keepCancelledCapture(const std::vector<InputEvent>& capture)

@@ -16,11 +16,10 @@ std::atomic<bool> g_watching{false};
 void onRequest(int signalNumber)
 {
     const int savedErrno = errno;
-    if (!termination::recordRequest(signalNumber)) {
-        // Asked again while the first request is being handled: end now, the default way.
-        std::signal(signalNumber, SIG_DFL);
-        raise(signalNumber);
-    }
+    // Asked again while the first request is being handled: end now, the default way, unless
+    // something that would be lost is still being kept.
+    if (!termination::recordRequest(signalNumber) && !termination::deferRepeat(signalNumber))
+        termination::endAsRepeated(signalNumber);
     const char byte = 1;
     if (write(g_wakePipe[1], &byte, 1) < 0) {
         // The pipe is non-blocking; a full pipe is already readable.
@@ -58,5 +57,11 @@ int wakeDescriptor()
 }
 
 void cleanupFinished() {}
+
+void endAsRepeated(int signalNumber) noexcept
+{
+    std::signal(signalNumber, SIG_DFL);
+    raise(signalNumber);
+}
 
 }  // namespace termination

@@ -21,3 +21,38 @@ std::string instanceName()
         user[0] = '\0';
     return "tamblo-" + std::to_string(session) + "-" + user;
 }
+
+bool desktopLimitation(std::string&, std::string&)
+{
+    return false;
+}
+
+namespace {
+
+// Named mutexes in the session's own namespace: per user and desktop.
+std::wstring stopKeyClaimName(int virtualKey)
+{
+    return L"Local\\tamblo-stop-key-" + std::to_wstring(virtualKey);
+}
+
+}  // namespace
+
+StopKeyClaim::StopKeyClaim(int virtualKey)
+    : handle(reinterpret_cast<std::intptr_t>(CreateMutexW(nullptr, FALSE, stopKeyClaimName(virtualKey).c_str())))
+{
+}
+
+StopKeyClaim::~StopKeyClaim()
+{
+    if (handle)
+        CloseHandle(reinterpret_cast<HANDLE>(handle));
+}
+
+bool stopKeyClaimed(int virtualKey)
+{
+    const HANDLE claim = OpenMutexW(SYNCHRONIZE, FALSE, stopKeyClaimName(virtualKey).c_str());
+    if (!claim)
+        return false;
+    CloseHandle(claim);
+    return true;
+}

@@ -18,8 +18,10 @@ constexpr DWORD kLongestCleanupMs = 4500;
 BOOL WINAPI onConsoleEvent(DWORD type)
 {
     const int signalNumber = type == CTRL_C_EVENT ? SIGINT : SIGTERM;
-    if (!termination::recordRequest(signalNumber) && type == CTRL_C_EVENT)
-        ExitProcess(128 + SIGINT);  // asked again while the first request is being handled
+    // Asked again while the first request is being handled: end now, unless something that would
+    // be lost is still being kept.
+    if (!termination::recordRequest(signalNumber) && type == CTRL_C_EVENT && !termination::deferRepeat(signalNumber))
+        termination::endAsRepeated(signalNumber);
     if (type == CTRL_CLOSE_EVENT || type == CTRL_LOGOFF_EVENT || type == CTRL_SHUTDOWN_EVENT) {
         for (DWORD waited = 0; waited < kLongestCleanupMs && !g_cleanupFinished; waited += 10)
             Sleep(10);
@@ -46,6 +48,11 @@ int wakeDescriptor()
 void cleanupFinished()
 {
     g_cleanupFinished = true;
+}
+
+void endAsRepeated(int signalNumber) noexcept
+{
+    ExitProcess(128 + signalNumber);
 }
 
 }  // namespace termination

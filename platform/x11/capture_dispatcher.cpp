@@ -92,9 +92,7 @@ void CaptureDispatcher::dispatchButton(const CoreInputEvent& event)
 
 void CaptureDispatcher::dispatchKey(const CoreInputEvent& event, const Keymap& keymap)
 {
-    int virtualKey = spareKeys.virtualKey(event.detail);
-    if (virtualKey == 0)
-        virtualKey = virtualKeyFromKeysym(keymap.keysym(event.detail, event.state));
+    const int virtualKey = virtualKeyOf(event.detail, event.state, keymap);
     if (virtualKey == 0)
         return;
     const bool press = event.type == KeyPress;
@@ -108,6 +106,21 @@ void CaptureDispatcher::dispatchKey(const CoreInputEvent& event, const Keymap& k
                                   : (press ? win::WmKeyDown : win::WmKeyUp);
     DeliveryScope scope(event);
     deliverKeyEvent(message, virtualKey);
+}
+
+void CaptureDispatcher::noteHeldKeys(const char (&keycodesDown)[32], const Keymap& keymap)
+{
+    for (unsigned keycode = 8; keycode < 256; ++keycode) {
+        const int virtualKey = virtualKeyOf(keycode, 0, keymap);
+        if (virtualKey != 0 && (keycodesDown[keycode / 8] & (1 << (keycode % 8))))
+            keys.set(virtualKey, true);
+    }
+}
+
+int CaptureDispatcher::virtualKeyOf(unsigned keycode, unsigned state, const Keymap& keymap) const
+{
+    const int virtualKey = spareKeys.virtualKey(keycode);
+    return virtualKey != 0 ? virtualKey : virtualKeyFromKeysym(keymap.keysym(keycode, state));
 }
 
 bool dispatchedEventPosition(ScreenPoint& point)

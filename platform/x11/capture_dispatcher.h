@@ -22,10 +22,15 @@ public:
     CaptureDispatcher(KeyStateTable& keys, const SpareKeyBindings& spareKeys);
 
     void dispatch(const CoreInputEvent& event, const Keymap& keymap);
+    // Marks down in the table the keys of `keycodesDown` (an X keymap vector: one bit per keycode),
+    // which were held before any event told of them.
+    void noteHeldKeys(const char (&keycodesDown)[32], const Keymap& keymap);
 
 private:
     void dispatchButton(const CoreInputEvent& event);
     void dispatchKey(const CoreInputEvent& event, const Keymap& keymap);
+    // 0 for a key with no virtual key.
+    int virtualKeyOf(unsigned keycode, unsigned state, const Keymap& keymap) const;
 
     KeyStateTable& keys;
     const SpareKeyBindings& spareKeys;

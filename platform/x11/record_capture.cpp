@@ -48,6 +48,10 @@ bool RecordCapture::start(std::string& reason)
         return false;
     }
     keys.clear();
+    // A key held since before the start, e.g. a modifier of the stop key, is down from the start.
+    char keycodesDown[32];
+    XQueryKeymap(control, keycodesDown);
+    dispatcher.noteHeldKeys(keycodesDown, keymap);
     keymapStale = false;
     enabled = std::promise<bool>();
     enabledSignalled = false;

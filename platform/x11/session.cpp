@@ -1,7 +1,10 @@
 #include <X11/Xlib.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 
 #include "platform/system_platform.h"
@@ -22,6 +25,20 @@ std::string displayWithoutScreen(std::string name)
             c = '_';
     }
     return name;
+}
+
+bool isSet(const char* variable, const char* value = nullptr)
+{
+    const char* set = std::getenv(variable);
+    return set && *set && (!value || std::string(set) == value);
+}
+
+// A claim is a file the claiming session holds a shared lock on; one who may take an exclusive
+// lock on it at once finds it unclaimed.
+std::string stopKeyClaimPath(int virtualKey)
+{
+    const std::string name = instanceName();
+    return (name.front() == '/' ? name : "/tmp/" + name) + "-stop-key" + std::to_string(virtualKey);
 }
 
 }  // namespace
@@ -53,4 +70,45 @@ std::string instanceName()
     if (runtime && runtime[0] == '/' && stat(runtime, &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == getuid())
         return std::string(runtime) + "/tamblo-display" + display;
     return "tamblo-" + std::to_string(getuid()) + "-display" + display;
+}
+
+bool desktopLimitation(std::string& english, std::string& chinese)
+{
+    if (!isSet("XDG_SESSION_TYPE", "wayland") && !isSet("WAYLAND_DISPLAY"))
+        return false;
+    english = "this is a Wayland session: only the windows of X11 programs are recorded and played back, and "
+              "clicks in other programs are missing from a recording; for every program, log out and choose "
+              "an X11 session (one named \"Xorg\") at the login screen";
+    chinese = "当前是 Wayland 桌面会话：只能录制和回放 X11 程序窗口里的操作，在其他程序里的点击不会被录下。"
+              "要在所有程序里使用，请注销，在登录界面选择 X11 会话（名称中带“Xorg”的会话）后重新登录。";
+    return true;
+}
+
+StopKeyClaim::StopKeyClaim(int virtualKey)
+    : handle(open(stopKeyClaimPath(virtualKey).c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600))
+{
+    // A claim that cannot be made only leaves the window as it was.
+    if (handle >= 0 && flock(static_cast<int>(handle), LOCK_SH) != 0) {
+        close(static_cast<int>(handle));
+        handle = -1;
+    }
+}
+
+StopKeyClaim::~StopKeyClaim()
+{
+    if (handle >= 0)
+        close(static_cast<int>(handle));
+}
+
+bool stopKeyClaimed(int virtualKey)
+{
+    const int file = open(stopKeyClaimPath(virtualKey).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (file < 0)
+        return false;
+    struct stat info;
+    // In a shared folder, only the user's own claims count.
+    const bool claimed = fstat(file, &info) == 0 && info.st_uid == getuid()
+                         && flock(file, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    close(file);
+    return claimed;
 }

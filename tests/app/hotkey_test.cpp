@@ -81,6 +81,17 @@ TEST_F(HotKeyTest, ControlShiftF8IsJustF8)
     EXPECT_FALSE(window.isRecording());
 }
 
+TEST_F(HotKeyTest, AKeyClaimedByTheCommandLineStartsNothingHere)
+{
+    const StopKeyClaim f7(win::VkF7);
+    const StopKeyClaim f8(win::VkF8);
+    keyAction(platform, {win::VkF7}, win::VkF7);
+    keyAction(platform, {win::VkF8}, win::VkF8);
+    settle();
+    EXPECT_FALSE(window.isRecording());
+    EXPECT_TRUE(driver.unexpected.isEmpty()) << driver.unexpected.join("; ").toStdString();
+}
+
 TEST_F(HotKeyTest, CommandsAreObeyedWhateverTheirWParam)
 {
     EXPECT_TRUE(window.handleWindowCommand(WM_RECORD_TOGGLE, 2));

@@ -14,6 +14,7 @@
 
 #include "capture/input_listener.h"
 #include "capture/recovery.h"
+#include "ui/desktop_limitation.h"
 #include "ui/recovered_scripts.h"
 #include "ui/single_instance.h"
 #include "window_fixture.h"
@@ -108,7 +109,8 @@ INSTANTIATE_TEST_SUITE_P(Ends, EndOfRunTest, ::testing::Values("close", "quit", 
 TEST_F(RescueTest, AStartNamesEveryKeptRecordingInABox)
 {
     const std::vector<std::string> paths{"/data/tamblo/recovered-20261208-115500.tbcode",
-                                         "/data/tamblo/recovered-20261208-120000.tbcode"};
+                                         "/data/tamblo/recovered-20261208-120000.tbcode",
+                                         "/home/张伟/.local/share/tamblo/recovered-20261208-120500.tbcode"};
     BoxSeen box;
     driver.then(answerBox(QMessageBox::Ok, &box));
     announceRecoveredScripts(&window, paths);
@@ -118,7 +120,16 @@ TEST_F(RescueTest, AStartNamesEveryKeptRecordingInABox)
         EXPECT_TRUE(box.text.contains(QString::fromStdString(path))) << box.text.toStdString();
 
     announceRecoveredScripts(&window, {});
+    qunsetenv("XDG_SESSION_TYPE");  // the test display is X11, whatever desktop runs the tests
+    announceDesktopLimitation(&window);
     EXPECT_TRUE(driver.unexpected.isEmpty()) << "a box with nothing to name";
+
+    // On a Wayland desktop one box says that only X11 programs are seen, and how to choose X11.
+    qputenv("WAYLAND_DISPLAY", "wayland-0");
+    driver.then(answerBox(QMessageBox::Ok, &box));
+    announceDesktopLimitation(&window);
+    qunsetenv("WAYLAND_DISPLAY");
+    EXPECT_TRUE(box.text.contains(QStringLiteral("X11")) && box.text.contains(QStringLiteral("Xorg"))) << box.text.toStdString();
 }
 
 TEST_F(RescueTest, ASecondStartBringsTheHiddenOrMinimizedWindowBack)

@@ -13,6 +13,9 @@ Tamblo::Tamblo(const QProcessEnvironment& changes)
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("QT_LOGGING_RULES", "tamblo.record.info=true");
     environment.insert("XDG_DATA_HOME", dataHome.path());
+    // The test display is an X11 desktop, whatever desktop runs the tests.
+    environment.remove("WAYLAND_DISPLAY");
+    environment.remove("XDG_SESSION_TYPE");
     for (const QString& name : changes.keys()) {
         if (changes.value(name).isEmpty())
             environment.remove(name);

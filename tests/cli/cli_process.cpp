@@ -11,7 +11,7 @@
 
 extern char** environ;
 
-CliProcess::CliProcess(const std::vector<std::string>& arguments)
+CliProcess::CliProcess(const std::vector<std::string>& arguments, const std::vector<std::string>& launcher)
 {
     int outFds[2];
     int errFds[2];
@@ -23,13 +23,14 @@ CliProcess::CliProcess(const std::vector<std::string>& arguments)
     posix_spawn_file_actions_adddup2(&actions, errFds[1], 2);
     posix_spawn_file_actions_addclose(&actions, outFds[0]);
     posix_spawn_file_actions_addclose(&actions, errFds[0]);
-    std::vector<std::string> all{TAMBLO_CLI_PATH};
+    std::vector<std::string> all = launcher;
+    all.push_back(TAMBLO_CLI_PATH);
     all.insert(all.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (std::string& argument : all)
         argv.push_back(argument.data());
     argv.push_back(nullptr);
-    if (posix_spawn(&pid, TAMBLO_CLI_PATH, &actions, nullptr, argv.data(), environ) != 0)
+    if (posix_spawnp(&pid, all.front().c_str(), &actions, nullptr, argv.data(), environ) != 0)
         pid = -1;
     posix_spawn_file_actions_destroy(&actions);
     close(outFds[1]);

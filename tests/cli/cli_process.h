@@ -9,7 +9,8 @@
 // tamblo-cli run as a child process, its standard output and error collected.
 class CliProcess {
 public:
-    explicit CliProcess(const std::vector<std::string>& arguments);
+    // `launcher`, when given, is the command that runs tamblo-cli, e.g. {"timeout", "1"}.
+    explicit CliProcess(const std::vector<std::string>& arguments, const std::vector<std::string>& launcher = {});
     ~CliProcess();
     CliProcess(const CliProcess&) = delete;
     CliProcess& operator=(const CliProcess&) = delete;

@@ -12,8 +12,10 @@
 #include <fstream>
 #include <sstream>
 #include <thread>
+#include <tuple>
 
 #include "cli_process.h"
+#include "platform/system_platform.h"
 #include "screen_window.h"
 #include "tests/core/temp_dir.h"
 #include "x11_test_support.h"
@@ -91,7 +93,8 @@ TEST_F(CliOnDisplay, SigtermInTheMiddleOfADragReleasesTheButton)
 TEST_F(CliOnDisplay, TheStopKeyEndsALongPauseAtOnce)
 {
     const std::string path = script("pause.tbcode", "LOGMOUSEPOS:7:9\nSLEEP:60000:0:0:0:0\nLBUTTONDOWN:1:1\n");
-    for (const auto& [name, keysym] : {std::pair<const char*, KeySym>{"F8", XK_F8}, {"Pause", XK_Pause}}) {
+    for (const auto& [name, keysym, virtualKey] :
+         {std::tuple<const char*, KeySym, int>{"F8", XK_F8, 0x77}, {"Pause", XK_Pause, 0x13}}) {
         // The best of three, as the machine may be busy with other work; a pause that is not cut
         // short would take a minute every time.
         auto fastest = Clock::duration::max();
@@ -106,10 +109,14 @@ TEST_F(CliOnDisplay, TheStopKeyEndsALongPauseAtOnce)
             input.sync();
             const bool stopped = play.waitForError(std::string("stopped by ") + name, 2s);
             fastest = std::min(fastest, Clock::now() - pressed);
+            // Until the key is up, the window must not take it for its own hot key.
+            const bool claimedWhileHeld = stopKeyClaimed(virtualKey);
             input.key(keysym, false);
             input.sync();
             EXPECT_TRUE(stopped) << play.error();
+            EXPECT_TRUE(claimedWhileHeld) << name;
             EXPECT_EQ(play.wait(), 0) << play.error();
+            EXPECT_FALSE(stopKeyClaimed(virtualKey)) << name;
         }
         EXPECT_LT(fastest, 15ms) << name;
     }
@@ -233,6 +240,24 @@ TEST_F(CliOnDisplay, ClicksOnlyKeepsThePaceAndASignalStillSaves)
     }
 }
 
+TEST_F(CliOnDisplay, TimeoutsTwoSignalsNeverCostTheRecording)
+{
+    // timeout signals tamblo-cli, then its whole process group: the second signal may come while
+    // the first is being handled. Repeated, as it is a race.
+    for (int run = 0; run < 8; ++run) {
+        const std::string path = dir.file("timed-" + std::to_string(run) + ".tbcode");
+        CliProcess record({"record", path, "--clicks-only"}, {"timeout", "1"});
+        ASSERT_TRUE(record.waitForError("recording to")) << record.error();
+        input.move(60 + run, 70);
+        input.button(1, true);
+        input.button(1, false);
+        input.sync();
+        EXPECT_EQ(record.wait(), 124) << record.error();
+        EXPECT_NE(readFile(path).find("LBUTTONUP:" + std::to_string(60 + run) + ":70\n"), std::string::npos)
+            << "run " << run << ": " << record.error();
+    }
+}
+
 TEST_F(CliOnDisplay, AFailedSaveSaysWhyAndKeepsTheRecording)
 {
     std::filesystem::create_directories(dir.file("tmp"));
@@ -276,6 +301,7 @@ TEST_F(CliOnDisplay, ExitStatusesAndMessagesOfCheckAndPlay)
         std::vector<std::string> arguments;
         int status;
         std::string err;
+        const char* waylandDisplay = nullptr;  // set for the run: a Wayland desktop
     };
     const std::vector<Case> cases = {
         {{"check", "--quiet", good}, 0, ""},
@@ -284,12 +310,20 @@ TEST_F(CliOnDisplay, ExitStatusesAndMessagesOfCheckAndPlay)
         {{"check", "--quiet", bad, dir.file("fifo.tbcode")}, 2, refusal + dir.file("fifo.tbcode") + ": not a script file but a named pipe\n"},
         {{"play", dir.file("none.tbcode")}, 2, dir.file("none.tbcode") + ": No such file or directory\n"},
         {{"play", good, "--speed", "0"}, 2, "tamblo-cli: --speed needs a factor from 0.1 to 10, not \"0\"\nTry 'tamblo-cli --help'.\n"},
+        {{"play", good, "--speed", "10"}, 0, ""},
+        {{"check", "--quiet", dir.file("none.tbcode"), bad}, 2, dir.file("none.tbcode") + ": No such file or directory\n" + refusal},
+        {{"play", good}, 0, "tamblo-cli: note: this is a Wayland session: only the windows of X11 programs are recorded and "
+                            "played back, and clicks in other programs are missing from a recording; for every program, "
+                            "log out and choose an X11 session (one named \"Xorg\") at the login screen\n", "wayland-0"},
         {{"record", dir.file("tmp")}, 2, "tamblo-cli: " + dir.file("tmp") + ": is a folder, not a file\n"},
         {{"record", dir.file("no/such/folder.tbcode")}, 2, "tamblo-cli: " + dir.file("no/such/folder.tbcode") + ": no such folder: " + dir.file("no/such") + "\n"},
         {{"play", good, "--stop-key", "F24"}, 1, "tamblo-cli: the stop key F24 is on no key of this keyboard; choose another with --stop-key\n"},
     };
     for (const Case& c : cases) {
+        if (c.waylandDisplay)
+            setenv("WAYLAND_DISPLAY", c.waylandDisplay, 1);
         const CliResult result = runCli(c.arguments);
+        unsetenv("WAYLAND_DISPLAY");
         EXPECT_EQ(result.status, c.status) << c.arguments[0] << " " << c.arguments.back();
         EXPECT_EQ(result.err, c.err);
     }

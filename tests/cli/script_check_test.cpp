@@ -96,6 +96,7 @@ TEST_F(ScriptCheckTest, WarnsOfWhatPlaysUnexpectedlyButAccepts)
               "s.tbcode:8: warning: virtual-key code 7 is no key on any layout\n"
               "s.tbcode: note: a pass that ends normally leaves them down\n");
     EXPECT_NE(checked.out.find("one pass: 50 d 18 h 02 min"), std::string::npos) << checked.out;
+    EXPECT_EQ(check("# nothing but a comment\n").err, "s.tbcode: warning: no events, so playing it does nothing\n");
     EXPECT_EQ(check("LBUTTONDOWN:1:2\n", true).err, "");
     EXPECT_EQ(check("LBUTTONDOWN:1:2\n", true).out, "");
 }

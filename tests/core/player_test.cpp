@@ -43,10 +43,11 @@ TEST(PlayerConstruction, StartsWithStopRequestedAndPlaysNothing)
     EXPECT_EQ(platform.elapsedMs(), 0);
 }
 
-TEST_F(PlayerTest, EmptyListReturnsAtOnce)
+TEST_F(PlayerTest, EmptyListWaitsOneSlotSoALoopOverItIdles)
 {
     EXPECT_TRUE(player.play({}));
-    EXPECT_EQ(platform.elapsedMs(), 0);
+    EXPECT_EQ(platform.elapsedMs(), 10);
+    EXPECT_TRUE(platform.calls.empty());
 }
 
 TEST_F(PlayerTest, EachEventFollowsA10msWaitAndKeysMoveThePointerFirst)

@@ -198,6 +198,17 @@ TEST_F(X11CaptureTest, KeyStateIsUpdatedBeforeTheListenerHearsOfTheKey)
     typed({{XK_Shift_R, false}, {XK_Control_L, false}});
     EXPECT_EQ(platform->keyState(win::VkShift), 0);
     EXPECT_EQ(platform->keyState(win::VkControl), 0);
+
+    // A key held since before the capture started counts from the start: the right Control too.
+    platform->stopHookThread();
+    input->key(XK_Control_R, true);
+    input->sync();
+    std::string reason;
+    const bool started = platform->startHookThread(reason);
+    EXPECT_TRUE(platform->keyState(win::VkControl) & win::KeyStateDown);
+    typed({{XK_Control_R, false}});
+    EXPECT_TRUE(started) << reason;
+    EXPECT_EQ(platform->keyState(win::VkControl), 0);
 }
 
 TEST_F(X11CaptureTest, InputInjectedByThisProcessIsCapturedLikeAnyOther)
