@@ -10,10 +10,13 @@ enum class EventKind : std::uint8_t { MouseButton = 0, Key = 1, Sleep = 2, Mouse
 // (unknown kinds are skipped by the writer and stop playback), so kind stays a raw byte.
 struct InputEvent {
     std::uint8_t kind = 0;
-    // Captured events: low byte of the window message. Read events: the injection flags.
+    // Captured events: low byte of the window message. Read events: the injection flags, whose
+    // bits above the low byte (wheel, side-button release) are kept in spare.
     std::uint8_t code = 0;
+    // Read mouse events: the injection flags shifted right by 8; 0 for every other event.
     std::uint16_t spare = 0;
-    // Virtual-key code for Key, milliseconds for Sleep, 0 otherwise.
+    // Virtual-key code for Key, milliseconds for Sleep; for mouse events the wheel's delta
+    // (signed, 120 a notch) or the side button's number (1 back, 2 forward); 0 otherwise.
     std::int32_t value = 0;
     // Screen position, low 16 bits of the 32-bit coordinates, read back as unsigned.
     std::uint16_t x = 0;
@@ -28,3 +31,15 @@ static_assert(sizeof(InputEvent) == 16, "InputEvent must stay a 16-byte record")
 constexpr std::uint8_t toByte(EventKind kind) { return static_cast<std::uint8_t>(kind); }
 
 inline bool isKind(const InputEvent& event, EventKind kind) { return event.kind == toByte(kind); }
+
+// The injection flags of a read mouse event.
+inline std::uint32_t injectionFlags(const InputEvent& event)
+{
+    return event.code | static_cast<std::uint32_t>(event.spare) << 8;
+}
+
+inline void setInjectionFlags(InputEvent& event, std::uint32_t flags)
+{
+    event.code = static_cast<std::uint8_t>(flags);
+    event.spare = static_cast<std::uint16_t>(flags >> 8);
+}

@@ -24,12 +24,12 @@ void deliverKeyEvent(int message, int virtualKey) noexcept
     }
 }
 
-void deliverMouseEvent(int message) noexcept
+void deliverMouseEvent(int message, int mouseData) noexcept
 {
     try {
         std::lock_guard<std::mutex> lock(g_listenerMutex);
         if (message != win::WmMouseMove && g_listener)
-            g_listener->onMouseEvent(message);
+            g_listener->onMouseEvent(message, mouseData);
     } catch (...) {
     }
 }

@@ -17,4 +17,6 @@ void withdrawListener(Recorder* listener);
 // Each locks g_listenerMutex for the listener call (pointer moves included: lock, no call, unlock)
 // and never lets an exception escape into the platform's callback.
 void deliverKeyEvent(int message, int virtualKey) noexcept;
-void deliverMouseEvent(int message) noexcept;
+// `mouseData` is what the mouse hook reports in the high word of its record's mouseData: the wheel's
+// delta (signed, 120 a notch) or the side button's number (1 or 2); 0 for other messages.
+void deliverMouseEvent(int message, int mouseData = 0) noexcept;

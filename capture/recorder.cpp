@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <mutex>
 #include <thread>
 
@@ -14,6 +15,8 @@ namespace {
 
 // The wait the player makes before every event.
 constexpr std::chrono::milliseconds kSlot{10};
+// Far beyond any spin, far from overflowing the 32-bit delta with the next notch.
+constexpr std::int32_t kMergedDeltaLimit = 1 << 30;
 
 }  // namespace
 
@@ -40,10 +43,32 @@ void Recorder::onKeyEvent(int, int)
         setRecording(!recording);
 }
 
-void Recorder::onMouseEvent(int msgCode)
+void Recorder::onMouseEvent(int msgCode, int mouseData)
 {
     if (recording)
-        addEvent(msgCode, toByte(EventKind::MouseButton), 0);
+        addMouseAction(msgCode, mouseData);
+}
+
+void Recorder::addMouseAction(int msgCode, int mouseData)
+{
+    const bool wheel = msgCode == win::WmMouseWheel || msgCode == win::WmMouseHWheel;
+    const bool sideButton = msgCode == win::WmXButtonDown || msgCode == win::WmXButtonUp;
+    if ((wheel && mouseData == 0) || (sideButton && mouseData != win::XButton1 && mouseData != win::XButton2))
+        return;
+    ScreenPoint point;
+    if (!platform.cursorPos(point))
+        return;
+    const auto code = static_cast<std::uint8_t>(msgCode);
+    if (wheel && !events.empty() && sinceStart() < nextSlotOffset()) {
+        InputEvent& previous = events.back();
+        if (isKind(previous, EventKind::MouseButton) && previous.code == code
+            && previous.x == static_cast<std::uint16_t>(point.x) && previous.y == static_cast<std::uint16_t>(point.y)
+            && (previous.value > 0) == (mouseData > 0) && std::abs(previous.value) < kMergedDeltaLimit) {
+            previous.value += mouseData;
+            return;
+        }
+    }
+    append(toByte(EventKind::MouseButton), code, wheel || sideButton ? mouseData : 0, point);
 }
 
 void Recorder::addEvent(int code, int kind, int value)

@@ -28,13 +28,21 @@ public:
     // Default: toggles recording while Control, Shift and F8 are all held. Runs on the capture
     // thread with g_listenerMutex held.
     virtual void onKeyEvent(int msgCode, int vk);
-    // Default: while recording, appends a MouseButton event (low byte of msgCode) at the pointer.
-    // Runs on the capture thread with g_listenerMutex held.
-    virtual void onMouseEvent(int msgCode);
+    // Default: while recording, keeps the mouse action with addMouseAction. Runs on the capture
+    // thread with g_listenerMutex held; mouseData is the wheel's delta or the side button's number.
+    virtual void onMouseEvent(int msgCode, int mouseData);
 
     // Appends an event of `kind` (ignored when above 3) at the current pointer position; nothing
     // when the position cannot be had. Callers hold g_listenerMutex.
     void addEvent(int code, int kind, int value);
+    // Appends a MouseButton event for the mouse message `msgCode` (its low byte) at the current
+    // pointer position, with the wheel's delta or the side button's number as value. Each event
+    // replays in a slot of its own, so a wheel notch that comes while the previous event is a
+    // notch at the same place and in the same direction whose slot has not passed yet is added to
+    // it: a fast spin replays at its pace, with its whole delta. A wheel action without a delta and
+    // a side button without a number are not kept: no script line could hold them. Callers hold
+    // g_listenerMutex.
+    void addMouseAction(int msgCode, int mouseData);
     // Empties the list. Callers on the window thread hold g_listenerMutex.
     void clearEvents();
 

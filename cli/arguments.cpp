@@ -51,8 +51,8 @@ const char* const kRecordHelp =
     "Records until the stop key (default F7), Ctrl-C or SIGTERM, then saves FILE atomically.\n"
     "\n"
     "  --keys          record the keyboard too (KEYDOWN, KEYUP, SYSKEYDOWN, SYSKEYUP lines)\n"
-    "  --clicks-only   no pointer samples: button (and key) events with SLEEP lines between\n"
-    "                  them, so each still plays at its recorded time\n"
+    "  --clicks-only   no pointer samples: button, wheel (and key) events with SLEEP lines\n"
+    "                  between them, so each still plays at its recorded time\n"
     "  --countdown S   wait S seconds first\n"
     "  --stop-key KEY  as for play (default F7); its press and release are never recorded\n";
 

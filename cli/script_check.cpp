@@ -94,17 +94,27 @@ public:
         ++events;
         playMs += kWaitBeforeEventMs;
         switch (static_cast<EventKind>(event.kind)) {
-        case EventKind::MouseButton:
-            ++buttons;
+        case EventKind::MouseButton: {
             addPosition(event);
+            const std::uint32_t flags = injectionFlags(event);
+            if (flags & (win::MouseWheel | win::MouseHWheel)) {
+                ++wheels;
+                break;
+            }
+            ++buttons;
             for (const std::uint32_t down : {win::MouseLeftDown, win::MouseRightDown, win::MouseMiddleDown}) {
                 // Each up flag is its down flag shifted left by one.
-                if (event.code & (down << 1))
+                if (flags & (down << 1))
                     heldButtons.erase(down);
-                if (event.code & down)
+                if (flags & down)
                     heldButtons.emplace(down, line.number);
             }
+            if (flags & win::MouseXUp)
+                heldSideButtons.erase(event.value);
+            if (flags & win::MouseXDown)
+                heldSideButtons.emplace(event.value, line.number);
             break;
+        }
         case EventKind::Key: {
             ++keys;
             addPosition(event);
@@ -137,6 +147,9 @@ public:
     {
         for (const auto& [flag, line] : heldButtons)
             warn(line, std::string(buttonName(flag)) + " pressed here is still down when the script ends");
+        for (const auto& [side, line] : heldSideButtons)
+            warn(line, std::string(side == win::XButton1 ? "the back" : "the forward")
+                           + " side button pressed here is still down when the script ends");
         for (const auto& [key, line] : heldKeys)
             warn(line, keyName(key) + " pressed here is still down when the script ends");
         std::sort(warnings.begin(), warnings.end());
@@ -146,7 +159,7 @@ public:
     {
         out << path << ": accepted\n";
         out << "  events: " << events << " (" << pointerMoves << " pointer, " << buttons << " button, " << keys
-            << " key, " << pauses << " pause)\n";
+            << " key, " << pauses << " pause" << (wheels ? ", " + std::to_string(wheels) + " wheel" : "") << ")\n";
         out << "  one pass: " << formatDuration(playMs) << "\n";
         if (box.empty)
             out << "  coordinates: none\n";
@@ -162,7 +175,7 @@ public:
             err << path << ":" << warnings[i].first << ": warning: " << warnings[i].second << "\n";
         if (warnings.size() > shown)
             err << path << ": " << warnings.size() - shown << " more warnings\n";
-        if (!heldButtons.empty() || !heldKeys.empty())
+        if (!heldButtons.empty() || !heldSideButtons.empty() || !heldKeys.empty())
             err << path << ": note: a pass that ends normally leaves them down\n";
         if (events == 0)
             err << path << ": warning: no events, so playing it does nothing\n";
@@ -182,9 +195,11 @@ private:
     std::uint64_t buttons = 0;
     std::uint64_t keys = 0;
     std::uint64_t pauses = 0;
+    std::uint64_t wheels = 0;
     std::uint64_t playMs = 0;
     Box box;
     std::map<std::uint32_t, std::size_t> heldButtons;
+    std::map<std::int32_t, std::size_t> heldSideButtons;
     std::map<std::uint32_t, std::size_t> heldKeys;
     std::set<std::int32_t> unknownKeys;
     std::vector<std::pair<std::size_t, std::string>> warnings;

@@ -8,8 +8,8 @@
 #include "script/script_file.h"
 
 // What `tamblo-cli check` says of one script file: the first refused line, or a summary of the
-// accepted script (events by kind, play time of one pass, the box of its coordinates) and the
-// warnings for things that play unexpectedly.
+// accepted script (events by kind, wheel lines counted only when there are any, play time of one
+// pass, the box of its coordinates) and the warnings for things that play unexpectedly.
 class ScriptCheck {
 public:
     explicit ScriptCheck(const ScriptCodec& codec) : codec(codec) {}

@@ -79,10 +79,14 @@ void StopKeyListener::onKeyEvent(int msgCode, int vk)
     append(msgCode, EventKind::Key, vk);
 }
 
-void StopKeyListener::onMouseEvent(int msgCode)
+void StopKeyListener::onMouseEvent(int msgCode, int mouseData)
 {
-    if (recording)
-        append(msgCode & 0xFF, EventKind::MouseButton, 0);
+    if (!recording)
+        return;
+    // Wheel and side buttons are actions, kept with the clicks also when pointer samples are not.
+    if (padEvents)
+        padToNow();
+    addMouseAction(msgCode, mouseData);
 }
 
 void StopKeyListener::append(int code, EventKind kind, int value)

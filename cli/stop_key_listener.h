@@ -31,7 +31,7 @@ public:
     bool stopKeyHeld() const { return stopKeyDown; }
 
     void onKeyEvent(int msgCode, int vk) override;
-    void onMouseEvent(int msgCode) override;
+    void onMouseEvent(int msgCode, int mouseData) override;
 
 private:
     // Whether a Shift, Control or Alt key (`generic`) is down, by either side: as the key presses

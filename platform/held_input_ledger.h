@@ -7,8 +7,9 @@
 
 // What a process injecting input has pressed and not released, and which keycodes it has bound to a
 // symbol for a while, as its guardian process learns it from a stream of two-byte messages
-// (operation, code). The codes are the backend's own: X button numbers and keycodes on X11; on
-// Windows the virtual-key codes of the buttons (VK_LBUTTON to VK_XBUTTON2) and keys.
+// (operation, code). The codes are the backend's own: X button numbers (8 back, 9 forward) and
+// keycodes on X11; on Windows the virtual-key codes of the buttons (VK_LBUTTON to VK_XBUTTON2) and
+// of the keys.
 class HeldInputLedger {
 public:
     enum class Op : std::uint8_t { ButtonDown = 1, ButtonUp, KeyDown, KeyUp, Bind, Unbind };

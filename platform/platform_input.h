@@ -27,6 +27,13 @@ constexpr std::uint32_t MouseRightDown = 0x08;
 constexpr std::uint32_t MouseRightUp = 0x10;
 constexpr std::uint32_t MouseMiddleDown = 0x20;
 constexpr std::uint32_t MouseMiddleUp = 0x40;
+constexpr std::uint32_t MouseXDown = 0x80;
+constexpr std::uint32_t MouseXUp = 0x100;
+constexpr std::uint32_t MouseWheel = 0x800;
+constexpr std::uint32_t MouseHWheel = 0x1000;
+constexpr int WheelDelta = 120;  // one notch
+constexpr int XButton1 = 1;      // back
+constexpr int XButton2 = 2;      // forward
 constexpr std::uint32_t KeyEventKeyUp = 0x02;
 
 constexpr int WmKeyDown = 0x100;
@@ -60,8 +67,11 @@ public:
     virtual std::uint16_t keyState(int virtualKey) = 0;
     // SetCursorPos: moves the pointer; false when it could not be moved.
     virtual bool setCursorPos(int x, int y) = 0;
-    // SendInput with one mouse input whose flags are the Windows mouse-input flags.
-    virtual void injectMouseButton(std::uint32_t flags) = 0;
+    // SendInput with one mouse input: the Windows mouse-input flags, and the mouse data that the
+    // wheel (the delta, 120 a notch) and the side buttons (XBUTTON1 or XBUTTON2) need.
+    virtual void injectMouse(std::uint32_t flags, std::int32_t mouseData) = 0;
+    // The same for the three buttons, which take no mouse data.
+    void injectMouseButton(std::uint32_t flags) { injectMouse(flags, 0); }
     // SendInput with one keyboard input: virtual key (low 16 bits used), flags 0 press / KEYEVENTF_KEYUP.
     virtual void injectKey(std::uint32_t virtualKey, std::uint32_t flags) = 0;
 

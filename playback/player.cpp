@@ -23,11 +23,19 @@ constexpr std::uint32_t kButtonDownFlags =
 // Buttons and keys this pass has pressed and not yet released.
 class HeldInputs {
 public:
-    void mouse(std::uint32_t flags)
+    void mouse(std::uint32_t flags, std::int32_t mouseData)
     {
         // Each up flag is its down flag shifted left by one.
         buttons |= flags & kButtonDownFlags;
         buttons &= ~((flags >> 1) & kButtonDownFlags);
+        for (const int side : {win::XButton1, win::XButton2}) {
+            if (mouseData != side)
+                continue;
+            if (flags & win::MouseXDown)
+                sideButtons |= 1u << side;
+            if (flags & win::MouseXUp)
+                sideButtons &= ~(1u << side);
+        }
     }
 
     void key(std::uint32_t virtualKey, std::uint32_t flags)
@@ -48,14 +56,21 @@ public:
             if (buttons & down)
                 platform.injectMouseButton(down << 1);
         }
+        for (const int side : {win::XButton1, win::XButton2}) {
+            if (sideButtons & (1u << side))
+                platform.injectMouse(win::MouseXUp, side);
+        }
         for (auto key = keys.rbegin(); key != keys.rend(); ++key)
             platform.injectKey(*key, win::KeyEventKeyUp);
         buttons = 0;
+        sideButtons = 0;
         keys.clear();
     }
 
 private:
     std::uint32_t buttons = 0;
+    // Bit n: side button n (XBUTTON1, XBUTTON2).
+    std::uint32_t sideButtons = 0;
     std::vector<std::uint32_t> keys;
 };
 
@@ -118,14 +133,16 @@ bool Player::play(const std::vector<InputEvent>& events)
         previous = platform.now();
 
         switch (static_cast<EventKind>(event.kind)) {
-        case EventKind::MouseButton:
+        case EventKind::MouseButton: {
             if (!moveTo(platform, event)) {
                 completed = false;
                 break;
             }
-            platform.injectMouseButton(event.code);
-            held.mouse(event.code);
+            const std::uint32_t flags = injectionFlags(event);
+            platform.injectMouse(flags, event.value);
+            held.mouse(flags, event.value);
             break;
+        }
         case EventKind::Key: {
             moveTo(platform, event);
             const auto virtualKey = static_cast<std::uint32_t>(event.value);

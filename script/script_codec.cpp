@@ -5,6 +5,8 @@
 #include <climits>
 #include <string_view>
 
+#include "platform/platform_input.h"
+
 namespace {
 
 constexpr std::string_view kSleepKeyword = "SLEEP";
@@ -163,6 +165,40 @@ char* put(char* at, char* end, std::uint32_t number)
     return std::to_chars(at, end, number).ptr;
 }
 
+char* putSigned(char* at, char* end, std::int32_t number)
+{
+    return std::to_chars(at, end, number).ptr;
+}
+
+bool isCapturedWheel(std::uint8_t code)
+{
+    return code == static_cast<std::uint8_t>(win::WmMouseWheel) || code == static_cast<std::uint8_t>(win::WmMouseHWheel);
+}
+
+bool isCapturedSideButton(std::uint8_t code)
+{
+    return code == static_cast<std::uint8_t>(win::WmXButtonDown) || code == static_cast<std::uint8_t>(win::WmXButtonUp);
+}
+
+// Captured wheel and side-button events carry their delta or button number as a fourth field.
+bool capturedWithMouseData(std::uint8_t code)
+{
+    return isCapturedWheel(code) || isCapturedSideButton(code);
+}
+
+// A delta of 0 or a side button other than 1 and 2 would make a line the reader refuses.
+bool hasReadableMouseData(const InputEvent& event)
+{
+    if (isCapturedWheel(event.code))
+        return event.value != 0;
+    if (isCapturedSideButton(event.code))
+        return event.value == win::XButton1 || event.value == win::XButton2;
+    return true;
+}
+
+constexpr std::uint32_t kWheelFlags = win::MouseWheel | win::MouseHWheel;
+constexpr std::uint32_t kSideButtonFlags = win::MouseXDown | win::MouseXUp;
+
 // Appends text, cut short at the end of the buffer (never reached: the longest line fits).
 char* put(char* at, char* end, std::string_view text)
 {
@@ -173,11 +209,14 @@ char* put(char* at, char* end, std::string_view text)
 
 ScriptCodec::ScriptCodec()
     : keyNames{{0, "KEYDOWN"}, {1, "KEYUP"}, {4, "SYSKEYDOWN"}, {5, "SYSKEYUP"}},
-      mouseNames{{4, "RBUTTONDOWN"}, {1, "LBUTTONDOWN"}, {5, "RBUTTONUP"},
-                 {2, "LBUTTONUP"},   {7, "MBUTTONDOWN"}, {8, "MBUTTONUNUP"}},
+      mouseNames{{4, "RBUTTONDOWN"},  {1, "LBUTTONDOWN"},  {5, "RBUTTONUP"},   {2, "LBUTTONUP"},
+                 {7, "MBUTTONDOWN"},  {8, "MBUTTONUNUP"},  {0x0A, "MOUSEWHEEL"}, {0x0E, "MOUSEHWHEEL"},
+                 {0x0B, "XBUTTONDOWN"}, {0x0C, "XBUTTONUP"}},
       keyFlags{{"KEYDOWN", 0}, {"KEYUP", 2}, {"SYSKEYDOWN", 0}, {"SYSKEYUP", 2}},
-      mouseFlags{{"RBUTTONDOWN", 8}, {"LBUTTONDOWN", 2}, {"RBUTTONUP", 16},
-                 {"LBUTTONUP", 4},   {"MBUTTONDOWN", 32}, {"MBUTTONUNUP", 64}}
+      mouseFlags{{"RBUTTONDOWN", 8},    {"LBUTTONDOWN", 2},      {"RBUTTONUP", 16},
+                 {"LBUTTONUP", 4},      {"MBUTTONDOWN", 32},     {"MBUTTONUNUP", 64},
+                 {"MOUSEWHEEL", 0x800}, {"MOUSEHWHEEL", 0x1000}, {"XBUTTONDOWN", 0x80},
+                 {"XBUTTONUP", 0x100}}
 {
 }
 
@@ -189,7 +228,7 @@ std::string_view ScriptCodec::keywordOf(const InputEvent& event) const
     };
     switch (static_cast<EventKind>(event.kind)) {
     case EventKind::MouseButton:
-        return named(mouseNames);
+        return hasReadableMouseData(event) ? named(mouseNames) : std::string_view();
     case EventKind::Key:
         return named(keyNames);
     case EventKind::Sleep:
@@ -221,6 +260,9 @@ bool ScriptCodec::toLines(const std::vector<InputEvent>& events, std::vector<std
         field(event.y);
         if (isKind(event, EventKind::Key))
             field(static_cast<std::uint32_t>(event.value));
+        // The delta is the one number written with a sign.
+        if (isKind(event, EventKind::MouseButton) && capturedWithMouseData(event.code))
+            at = putSigned(put(at, end, ":"), end, event.value);
         lines.emplace_back(buffer, at);
     }
     return true;
@@ -263,10 +305,16 @@ LineReading ScriptCodec::readLine(std::string_view line) const
 
     std::size_t fieldsNeeded = 3;
     LineFault tooFew = LineFault::PointerFields;
+    std::uint32_t flags = 0;
     if (const auto mouse = mouseFlags.find(keyword); mouse != mouseFlags.end()) {
+        flags = mouse->second;
         event.kind = toByte(EventKind::MouseButton);
-        event.code = static_cast<std::uint8_t>(mouse->second);
+        setInjectionFlags(event, flags);
         tooFew = LineFault::ButtonFields;
+        if (flags & (kWheelFlags | kSideButtonFlags)) {
+            fieldsNeeded = 4;
+            tooFew = flags & kWheelFlags ? LineFault::WheelFields : LineFault::SideButtonFields;
+        }
     } else if (const auto key = keyFlags.find(keyword); key != keyFlags.end()) {
         event.kind = toByte(EventKind::Key);
         event.code = static_cast<std::uint8_t>(key->second);
@@ -283,6 +331,13 @@ LineReading ScriptCodec::readLine(std::string_view line) const
         return reading;
     if (fieldsNeeded == 4 && !strict.read(4, event.value))
         return reading;
+    if ((flags & kWheelFlags) && event.value == 0)
+        return refused(LineFault::WheelDeltaZero);
+    if ((flags & kSideButtonFlags) && event.value != win::XButton1 && event.value != win::XButton2) {
+        LineReading wrongButton = refused(LineFault::SideButtonNumber);
+        wrongButton.event.value = event.value;
+        return wrongButton;
+    }
     reading.outcome = LineReading::Outcome::Accepted;
     return reading;
 }
@@ -311,6 +366,14 @@ std::string ScriptCodec::describeFault(const LineReading& reading, std::string_v
         return "a key line needs x, y and a virtual-key code";
     case LineFault::PointerFields:
         return "a pointer line needs x and y";
+    case LineFault::WheelFields:
+        return "a wheel line needs x, y and a delta (120 a notch, negative the other way)";
+    case LineFault::WheelDeltaZero:
+        return "a wheel delta of 0 scrolls nothing";
+    case LineFault::SideButtonFields:
+        return "a side-button line needs x, y and the button: 1 (back) or 2 (forward)";
+    case LineFault::SideButtonNumber:
+        return "side button " + std::to_string(reading.event.value) + " does not exist: 1 is back, 2 is forward";
     case LineFault::NoDigits:
         return "no digits in field " + field;
     case LineFault::OutOfRange:

@@ -21,6 +21,10 @@ enum class LineFault : std::uint8_t {
     ButtonFields,        // a button line without x and y
     KeyFields,           // a key line without x, y and a virtual-key code
     PointerFields,       // a LOGMOUSEPOS line without x and y
+    WheelFields,         // a wheel line without x, y and a delta
+    WheelDeltaZero,      // a wheel line whose delta is 0
+    SideButtonFields,    // a side-button line without x, y and a button number
+    SideButtonNumber,    // a side-button number other than 1 or 2
     NoDigits,            // in `field`
     OutOfRange,          // in `field`
 };
@@ -35,6 +39,7 @@ struct LineReading {
     // Accepted lines: the first number that is followed by other characters (12abc reads as 12),
     // 0 when none.
     std::uint8_t trailingField = 0;
+    // Accepted lines: the event. A SideButtonNumber refusal: the number read, in value.
     InputEvent event;
 };
 
@@ -44,8 +49,9 @@ class ScriptCodec {
 public:
     ScriptCodec();
 
-    // Appends one line (no terminator) per writable event. Events whose code has no keyword and
-    // unknown kinds give no line. Always true.
+    // Appends one line (no terminator) per writable event. Events whose code has no keyword,
+    // wheel events without a delta, side-button events without the number 1 or 2, and unknown
+    // kinds give no line: nothing is written that the reader would refuse. Always true.
     bool toLines(const std::vector<InputEvent>& events, std::vector<std::string>& lines) const;
     // Appends one event per accepted line. Empty lines and lines starting with '#' are skipped.
     // False at the first refused line; events of the lines before it stay appended.

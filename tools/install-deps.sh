@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  libx11-dev libxtst-dev xvfb xauth x11-xserver-utils xdotool
+  libx11-dev libxtst-dev libxi-dev xvfb xauth x11-xserver-utils xdotool
   qtbase5-dev qtbase5-dev-tools qttools5-dev-tools qttranslations5-l10n
   fonts-wqy-microhei   # a CJK font, so the Chinese texts do not show as boxes
   dpkg-dev file lintian groff-base   # the .deb: dependencies, checks, man pages as text

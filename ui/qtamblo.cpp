@@ -23,6 +23,7 @@
 #include "platform/platform_input.h"
 #include "platform/system_platform.h"
 #include "ui/save_failure.h"
+#include "ui/unplayable_script.h"
 #include "ui/window_commands.h"
 #include "ui/window_title.h"
 
@@ -190,10 +191,10 @@ void QTamblo::onKeyEvent(int, int)
     }
 }
 
-void QTamblo::onMouseEvent(int msgCode)
+void QTamblo::onMouseEvent(int msgCode, int mouseData)
 {
     if (recording)
-        addEvent(msgCode & 0xFF, toByte(EventKind::MouseButton), 0);
+        addMouseAction(msgCode, mouseData);
 }
 
 void QTamblo::onclicked(bool)
@@ -230,11 +231,13 @@ void QTamblo::onclickedPlay(bool)
     if (fileName.isEmpty())
         return;
     // Read the one way the command line reads it too; anything but a regular file is refused
-    // without blocking.
+    // without blocking. A script that is not played says why, so a typo is not taken for a fault.
     std::vector<InputEvent> events;
-    if (readScriptFile(fileName.toUtf8().toStdString(), codec, &events).verdict
-        != ScriptFileResult::Verdict::Accepted)
+    const ScriptFileResult read = readScriptFile(fileName.toUtf8().toStdString(), codec, &events);
+    if (read.verdict != ScriptFileResult::Verdict::Accepted) {
+        QMessageBox::warning(this, translatedTitle(), describeUnplayableScript(fileName, read));
         return;
+    }
     // A box closed because the program is ending answers nothing, so it must not start a playback.
     if (QMessageBox::question(this, translatedTitle(), tr("读取脚本成功，是否播放？"),
                               QMessageBox::Yes | QMessageBox::No, QMessageBox::NoButton)

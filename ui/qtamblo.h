@@ -33,7 +33,7 @@ public:
     // Capture thread, g_listenerMutex held: F7 toggles recording, F8 opens a script or stops playback.
     void onKeyEvent(int msgCode, int vk) override;
     // Capture thread, g_listenerMutex held.
-    void onMouseEvent(int msgCode) override;
+    void onMouseEvent(int msgCode, int mouseData) override;
 
     // Whether global capture runs; when not, captureFailure says why and the window is of no use.
     bool captureStarted() const { return captureRunning; }

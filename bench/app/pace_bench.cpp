@@ -1,7 +1,8 @@
 // Figures for the pace of recordings made and replayed by the real window, on the current X display
 // (run under Xvfb): an XTEST driver plays a person at the mouse while the window records, the window
 // saves and replays the script, and a RECORD log with server timestamps compares the two passes.
-//   xvfb-run -a -s "-screen 0 1280x1024x24" <build>/bench/app/tamblo_pace_bench [seconds]
+//   xvfb-run -a -s "-screen 0 1280x1024x24" <build>/bench/app/tamblo_pace_bench [seconds [workload]]
+// A workload named (move, clicks or scroll) is the only one measured.
 #include <QApplication>
 #include <QTemporaryDir>
 #include <QTest>
@@ -84,6 +85,12 @@ private:
 int main(int argc, char** argv)
 {
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 5;
+    InputDriver::Workload only{};
+    const bool oneWorkload = argc > 2;
+    if (oneWorkload && !InputDriver::parse(argv[2], only)) {
+        std::fprintf(stderr, "unknown workload %s\n", argv[2]);
+        return 2;
+    }
     QApplication application(argc, argv);
     const std::unique_ptr<PlatformInput> platform = createSystemPlatform();
     QTamblo window(*platform);
@@ -104,9 +111,12 @@ int main(int argc, char** argv)
     PaceBench bench(window, log, folder.path());
     std::printf("Each workload recorded for %d s, then replayed (goals: 100.0 +- 0.5 samples/s, span ratio "
                 "1.000 +- 0.005, median <= 5 ms, p95 <= 10 ms, every press at its pixel)\n", seconds);
-    for (InputDriver::Workload workload : {InputDriver::Workload::Move, InputDriver::Workload::Clicks}) {
-        for (int busyLoops : {0, 2})
-            bench.run(workload, busyLoops, seconds);
+    for (InputDriver::Workload workload :
+         {InputDriver::Workload::Move, InputDriver::Workload::Clicks, InputDriver::Workload::Scroll}) {
+        for (int busyLoops : {0, 2}) {
+            if (!oneWorkload || workload == only)
+                bench.run(workload, busyLoops, seconds);
+        }
     }
     return 0;
 }

@@ -2,9 +2,10 @@
 // server saw and its timestamps:
 //   - play: from starting the process to its first injected event, and from its last event to its
 //     exit (the player's 10 ms wait before the first event included);
-//   - the pace of `record` and `record --clicks-only`: an XTEST person moves or clicks while the
+//   - the pace of `record` and `record --clicks-only`: an XTEST person moves, clicks or scrolls while the
 //     program records, the script is replayed with `play`, and the passes are compared.
-//   xvfb-run -a -s "-screen 0 1280x1024x24" <build>/bench/cli/tamblo_cli_bench [seconds]
+//   xvfb-run -a -s "-screen 0 1280x1024x24" <build>/bench/cli/tamblo_cli_bench [seconds [workload]]
+// A workload named (move, clicks or scroll) measures only its pace.
 #include <signal.h>
 
 #include <algorithm>
@@ -116,6 +117,12 @@ void pace(ServerEventLog& log, const std::string& folder, InputDriver::Workload 
 int main(int argc, char** argv)
 {
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 5;
+    InputDriver::Workload only{};
+    const bool oneWorkload = argc > 2;
+    if (oneWorkload && !InputDriver::parse(argv[2], only)) {
+        std::fprintf(stderr, "unknown workload %s\n", argv[2]);
+        return 2;
+    }
     ServerEventLog log;
     std::string reason;
     if (!log.start(reason)) {
@@ -126,14 +133,16 @@ int main(int argc, char** argv)
         std::filesystem::temp_directory_path() / ("tamblo-cli-bench-" + std::to_string(std::random_device()()));
     std::filesystem::create_directories(folder);
 
-    playLatency(log, folder.string(), 30);
+    if (!oneWorkload)
+        playLatency(log, folder.string(), 30);
     std::printf("Each workload recorded for %d s, then replayed (goals: 100.0 +- 0.5 samples/s without "
                 "--clicks-only, span ratio 1.000 +- 0.005, median <= 5 ms, p95 <= 10 ms, every press at its pixel)\n",
                 seconds);
-    for (InputDriver::Workload workload : {InputDriver::Workload::Move, InputDriver::Workload::Clicks}) {
+    for (InputDriver::Workload workload :
+         {InputDriver::Workload::Move, InputDriver::Workload::Clicks, InputDriver::Workload::Scroll}) {
         for (bool clicksOnly : {false, true}) {
             // Without pointer samples there is no movement to compare.
-            if (clicksOnly && workload == InputDriver::Workload::Move)
+            if ((clicksOnly && workload == InputDriver::Workload::Move) || (oneWorkload && workload != only))
                 continue;
             for (int busyLoops : {0, 2})
                 pace(log, folder.string(), workload, clicksOnly, busyLoops, seconds);

@@ -14,9 +14,9 @@ void moveTo(Display* display, int x, int y)
     XFlush(display);
 }
 
-void button(Display* display, bool press)
+void button(Display* display, unsigned number, bool press)
 {
-    XTestFakeButtonEvent(display, 1, press, CurrentTime);
+    XTestFakeButtonEvent(display, number, press, CurrentTime);
     XFlush(display);
 }
 
@@ -42,9 +42,26 @@ void runClicks(Display* display, Clock::time_point end)
         std::this_thread::sleep_until(at);
         moveTo(display, 100 + (37 * click) % 1000, 100 + (23 * click) % 700);
         std::this_thread::sleep_until(at + milliseconds(2));
-        button(display, true);
+        button(display, 1, true);
         std::this_thread::sleep_until(at + milliseconds(27));
-        button(display, false);
+        button(display, 1, false);
+    }
+}
+
+void runScroll(Display* display, Clock::time_point end)
+{
+    constexpr unsigned kWheelDown = 5;
+    const Clock::time_point start = Clock::now();
+    for (int notch = 0;; ++notch) {
+        const Clock::time_point at = start + milliseconds(50 * notch);
+        if (at + milliseconds(5) >= end)
+            return;
+        std::this_thread::sleep_until(at);
+        if (notch % 20 == 0)
+            moveTo(display, 200 + 41 * (notch / 20), 300);
+        button(display, kWheelDown, true);
+        std::this_thread::sleep_until(at + milliseconds(2));
+        button(display, kWheelDown, false);
     }
 }
 
@@ -52,7 +69,7 @@ void runClicks(Display* display, Clock::time_point end)
 
 bool InputDriver::parse(const std::string& text, Workload& workload)
 {
-    for (Workload candidate : {Workload::Move, Workload::Clicks}) {
+    for (Workload candidate : {Workload::Move, Workload::Clicks, Workload::Scroll}) {
         if (text == name(candidate)) {
             workload = candidate;
             return true;
@@ -63,7 +80,15 @@ bool InputDriver::parse(const std::string& text, Workload& workload)
 
 const char* InputDriver::name(Workload workload)
 {
-    return workload == Workload::Move ? "move" : "clicks";
+    switch (workload) {
+    case Workload::Move:
+        return "move";
+    case Workload::Clicks:
+        return "clicks";
+    case Workload::Scroll:
+        return "scroll";
+    }
+    return "";
 }
 
 void InputDriver::start(Workload workload, milliseconds duration)
@@ -74,8 +99,10 @@ void InputDriver::start(Workload workload, milliseconds duration)
             return;
         if (workload == Workload::Move)
             runMove(display, end);
-        else
+        else if (workload == Workload::Clicks)
             runClicks(display, end);
+        else
+            runScroll(display, end);
         XSync(display, False);
         XCloseDisplay(display);
     });

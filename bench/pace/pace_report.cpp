@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 #include <map>
+#include <string>
 #include <utility>
 
 namespace {
@@ -33,7 +34,7 @@ std::vector<Match> match(InputDriver::Workload workload, const std::vector<Serve
                          const std::vector<ServerEvent>& replayed)
 {
     std::vector<Match> matches;
-    if (workload == InputDriver::Workload::Clicks) {
+    if (workload != InputDriver::Workload::Move) {
         std::vector<const ServerEvent*> recordedButtons;
         for (const ServerEvent& event : recorded) {
             if (isButton(event))
@@ -67,13 +68,27 @@ double percentile(std::vector<double> values, double fraction)
     return values[static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1))];
 }
 
+// 120 per notch of buttons 4 (up) and 5 (down).
+long long verticalWheelDelta(const std::vector<ServerEvent>& events)
+{
+    long long delta = 0;
+    for (const ServerEvent& event : events) {
+        if (event.type == ServerEvent::Press && (event.button == 4 || event.button == 5))
+            delta += event.button == 4 ? 120 : -120;
+    }
+    return delta;
+}
+
 }  // namespace
 
 void countScript(const std::string& path, RecordedPass& pass)
 {
     std::ifstream script(path);
-    for (std::string line; std::getline(script, line); ++pass.scriptEvents)
+    for (std::string line; std::getline(script, line); ++pass.scriptEvents) {
         pass.samples += line.rfind("LOGMOUSEPOS:", 0) == 0;
+        if (line.rfind("MOUSEWHEEL:", 0) == 0)
+            pass.wheelDelta += std::stoll(line.substr(line.rfind(':') + 1));
+    }
 }
 
 void printPaceFigures(const char* label, InputDriver::Workload workload, const RecordedPass& recorded,
@@ -108,4 +123,7 @@ void printPaceFigures(const char* label, InputDriver::Workload workload, const R
                 static_cast<double>(recorded.scriptEvents) / recordedSeconds,
                 replayedSpan / recordedSpan, percentile(errors, 0.5), percentile(errors, 0.95),
                 percentile(errors, 1.0), errors.size(), pressesAtPixel, presses);
+    if (workload == InputDriver::Workload::Scroll)
+        std::printf("%-22s %-6s wheel delta: person %lld, script %lld, replay %lld\n", label, InputDriver::name(workload),
+                    verticalWheelDelta(recorded.events), recorded.wheelDelta, verticalWheelDelta(replayed));
 }

@@ -15,14 +15,17 @@ struct RecordedPass {
     std::uint32_t stopMs = 0;   // and stopped
     std::size_t samples = 0;    // pointer samples in the saved script
     std::size_t scriptEvents = 0;  // all its events
+    long long wheelDelta = 0;      // the sum of its vertical wheel deltas
 };
 
-// Counts the pointer samples and all the events of the script saved at `path` into `pass`.
+// Counts the pointer samples, the vertical wheel's delta and all the events of the script saved at `path` into `pass`.
 void countScript(const std::string& path, RecordedPass& pass);
 
 // Compares the replay (what the server saw while the script played) with the recorded pass and
 // prints: samples per second, replay span / recorded span, per-event offset error (each pass
 // measured from its own start; the player sends its first event 10 ms after it starts), and how
-// many presses came back at their recorded pixel.
+// many presses came back at their recorded pixel; for the scroll workload also the vertical wheel's
+// total delta as the server saw it recorded, as the script holds it, and as the server saw it
+// replayed.
 void printPaceFigures(const char* label, InputDriver::Workload workload, const RecordedPass& recorded,
                       const std::vector<ServerEvent>& replayed);

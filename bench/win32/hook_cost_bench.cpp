@@ -21,9 +21,9 @@ using Nanoseconds = std::chrono::duration<double, std::nano>;
 class CountingRecorder : public Recorder {
 public:
     using Recorder::Recorder;
-    void onMouseEvent(int msgCode) override
+    void onMouseEvent(int msgCode, int mouseData) override
     {
-        Recorder::onMouseEvent(msgCode);
+        Recorder::onMouseEvent(msgCode, mouseData);
         ++mouseCalls;
     }
     std::atomic<long> mouseCalls{0};

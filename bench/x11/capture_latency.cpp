@@ -34,7 +34,7 @@ public:
         stamps.resize(2 * kClicks);
         attachCodec(nullptr);
     }
-    void onMouseEvent(int msgCode) override
+    void onMouseEvent(int msgCode, int) override
     {
         const int index = received.load(std::memory_order_relaxed);
         if (index < 2 * kClicks) {

@@ -21,7 +21,7 @@ class IdleListener : public Recorder {
 public:
     using Recorder::Recorder;
     void onKeyEvent(int, int) override {}
-    void onMouseEvent(int) override {}
+    void onMouseEvent(int, int) override {}
 };
 
 struct CapturePath {

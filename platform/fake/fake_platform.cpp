@@ -60,9 +60,9 @@ bool FakePlatform::setCursorPos(int x, int y)
     return true;
 }
 
-void FakePlatform::injectMouseButton(std::uint32_t flags)
+void FakePlatform::injectMouse(std::uint32_t flags, std::int32_t mouseData)
 {
-    recordInjection("mouse " + hex(flags));
+    recordInjection("mouse " + hex(flags) + (mouseData == 0 ? "" : " " + std::to_string(mouseData)));
 }
 
 void FakePlatform::injectKey(std::uint32_t virtualKey, std::uint32_t flags)

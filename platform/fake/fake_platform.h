@@ -16,7 +16,7 @@ class FakePlatform : public PlatformInput {
 public:
     struct Call {
         long long atMs;    // virtual time of the call, in milliseconds since construction
-        std::string what;  // e.g. "move 300 200", "mouse 0x8", "key 65 0x2", "debug record start"
+        std::string what;  // e.g. "move 300 200", "mouse 0x8", "mouse 0x800 -120", "key 65 0x2", "debug record start"
     };
 
     // Test controls.
@@ -42,7 +42,7 @@ public:
     bool cursorPos(ScreenPoint& point) override;
     std::uint16_t keyState(int virtualKey) override;
     bool setCursorPos(int x, int y) override;
-    void injectMouseButton(std::uint32_t flags) override;
+    void injectMouse(std::uint32_t flags, std::int32_t mouseData) override;
     void injectKey(std::uint32_t virtualKey, std::uint32_t flags) override;
     Clock::time_point now() override { return virtualNow; }
     void sleepUntil(Clock::time_point deadline) override;

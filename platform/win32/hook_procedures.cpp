@@ -4,8 +4,17 @@
 
 LRESULT CALLBACK mouseHookProc(int nCode, WPARAM wParam, LPARAM lParam)
 {
-    if (nCode == HC_ACTION)
-        deliverMouseEvent(static_cast<int>(wParam));
+    if (nCode == HC_ACTION) {
+        const auto message = static_cast<int>(wParam);
+        int mouseData = 0;
+        if (message == WM_MOUSEWHEEL || message == WM_MOUSEHWHEEL || message == WM_XBUTTONDOWN
+            || message == WM_XBUTTONUP) {
+            // The high word: the wheel's signed delta, or XBUTTON1/XBUTTON2.
+            const auto* record = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
+            mouseData = static_cast<short>(HIWORD(record->mouseData));
+        }
+        deliverMouseEvent(message, mouseData);
+    }
     return CallNextHookEx(nullptr, nCode, wParam, lParam);
 }
 

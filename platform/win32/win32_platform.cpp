@@ -31,11 +31,12 @@ bool Win32Platform::setCursorPos(int x, int y)
     return SetCursorPos(x, y) != 0;
 }
 
-void Win32Platform::injectMouseButton(std::uint32_t flags)
+void Win32Platform::injectMouse(std::uint32_t flags, std::int32_t mouseData)
 {
     INPUT input{};
     input.type = INPUT_MOUSE;
     input.mi.dwFlags = flags;
+    input.mi.mouseData = static_cast<DWORD>(mouseData);
     for (const MouseButton& button : kMouseButtons) {
         if (button.pressedBy(input.mi))
             guardian.tell(HeldInputLedger::Op::ButtonDown, button.virtualKey);

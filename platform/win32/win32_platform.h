@@ -14,7 +14,7 @@ public:
     bool cursorPos(ScreenPoint& point) override;
     std::uint16_t keyState(int virtualKey) override;
     bool setCursorPos(int x, int y) override;
-    void injectMouseButton(std::uint32_t flags) override;
+    void injectMouse(std::uint32_t flags, std::int32_t mouseData) override;
     // The pointer is not moved here: the player puts it in place with setCursorPos first, which
     // unlike an absolute SendInput move needs no scaling and sticks while a mouse hook is installed.
     void injectKey(std::uint32_t virtualKey, std::uint32_t flags) override;

@@ -12,20 +12,22 @@ namespace {
 struct ButtonMessages {
     unsigned button;
     int down;
-    int up;          // 0: the release is not reported (wheel clicks)
-    int virtualKey;  // 0: no key state (wheel clicks)
+    int up;          // 0: the release is not reported (wheel notches)
+    int virtualKey;  // 0: no key state (wheel notches)
+    int mouseData;   // the hook's mouse data: a notch's delta, or the side button's number
 };
 
+// A wheel notch is a press and a release of buttons 4 (up), 5 (down), 6 (left) or 7 (right).
 constexpr ButtonMessages kButtons[] = {
-    {1, win::WmLButtonDown, win::WmLButtonUp, 0x01},
-    {2, win::WmMButtonDown, win::WmMButtonUp, 0x04},
-    {3, win::WmRButtonDown, win::WmRButtonUp, 0x02},
-    {4, win::WmMouseWheel, 0, 0},
-    {5, win::WmMouseWheel, 0, 0},
-    {6, win::WmMouseHWheel, 0, 0},
-    {7, win::WmMouseHWheel, 0, 0},
-    {8, win::WmXButtonDown, win::WmXButtonUp, 0x05},
-    {9, win::WmXButtonDown, win::WmXButtonUp, 0x06},
+    {1, win::WmLButtonDown, win::WmLButtonUp, 0x01, 0},
+    {2, win::WmMButtonDown, win::WmMButtonUp, 0x04, 0},
+    {3, win::WmRButtonDown, win::WmRButtonUp, 0x02, 0},
+    {4, win::WmMouseWheel, 0, 0, win::WheelDelta},
+    {5, win::WmMouseWheel, 0, 0, -win::WheelDelta},
+    {6, win::WmMouseHWheel, 0, 0, -win::WheelDelta},
+    {7, win::WmMouseHWheel, 0, 0, win::WheelDelta},
+    {8, win::WmXButtonDown, win::WmXButtonUp, 0x05, win::XButton1},
+    {9, win::WmXButtonDown, win::WmXButtonUp, 0x06, win::XButton2},
 };
 
 constexpr int kVkF10 = 0x79;
@@ -85,7 +87,7 @@ void CaptureDispatcher::dispatchButton(const CoreInputEvent& event)
         if (button.virtualKey != 0)
             keys.set(button.virtualKey, press);
         DeliveryScope scope(event);
-        deliverMouseEvent(message);
+        deliverMouseEvent(message, button.mouseData);
         return;
     }
 }

@@ -27,9 +27,9 @@ bool X11Platform::setCursorPos(int x, int y)
     return injector.movePointer(x, y);
 }
 
-void X11Platform::injectMouseButton(std::uint32_t flags)
+void X11Platform::injectMouse(std::uint32_t flags, std::int32_t mouseData)
 {
-    injector.pressButtons(flags);
+    injector.injectMouse(flags, mouseData);
 }
 
 void X11Platform::injectKey(std::uint32_t virtualKey, std::uint32_t flags)

@@ -3,6 +3,8 @@
 #include <X11/extensions/XTest.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <vector>
 
 #include "platform/x11/debug_output.h"
 #include "platform/x11/display_connection.h"
@@ -21,6 +23,24 @@ constexpr ButtonFlag kButtonFlags[] = {
     {win::MouseRightDown, 3, true},  {win::MouseRightUp, 3, false},
     {win::MouseMiddleDown, 2, true}, {win::MouseMiddleUp, 2, false},
 };
+
+// A press, a release, or a number of wheel notches (each a press and a release) of one button.
+struct ButtonStep {
+    unsigned button;
+    enum Kind { Press, Release, Notches } kind;
+    std::int64_t notches = 0;
+};
+
+// Side button n (XBUTTON1 back, XBUTTON2 forward) is X button 7 + n.
+constexpr unsigned kSideButtonBase = 7;
+
+struct WheelAxis {
+    std::uint32_t flag;
+    unsigned positiveButton;  // up, or right
+    unsigned negativeButton;  // down, or left
+};
+
+constexpr WheelAxis kWheelAxes[] = {{win::MouseWheel, 4, 5}, {win::MouseHWheel, 7, 6}};
 
 void reportUntypable(int virtualKey, const char* why)
 {
@@ -89,22 +109,51 @@ bool XTestInjector::movePointer(int x, int y)
     return true;
 }
 
-void XTestInjector::pressButtons(std::uint32_t flags)
+void XTestInjector::injectMouse(std::uint32_t flags, std::int32_t mouseData)
 {
     std::lock_guard<std::mutex> lock(mutex);
     if (!display)
         return;
+    std::vector<ButtonStep> steps;
     for (const ButtonFlag& button : kButtonFlags) {
-        if (!(flags & button.flag))
+        if (flags & button.flag)
+            steps.push_back({button.button, button.press ? ButtonStep::Press : ButtonStep::Release});
+    }
+    if (mouseData == win::XButton1 || mouseData == win::XButton2) {
+        const unsigned sideButton = kSideButtonBase + static_cast<unsigned>(mouseData);
+        if (flags & win::MouseXDown)
+            steps.push_back({sideButton, ButtonStep::Press});
+        if (flags & win::MouseXUp)
+            steps.push_back({sideButton, ButtonStep::Release});
+    }
+    for (const WheelAxis& axis : kWheelAxes) {
+        if (!(flags & axis.flag))
             continue;
-        if (button.press)
-            guardian->tell(HeldInputLedger::Op::ButtonDown, static_cast<std::uint8_t>(button.button));
-        XTestFakeButtonEvent(display, button.button, button.press, CurrentTime);
+        std::int64_t& remainder = wheelRemainder[&axis - kWheelAxes];
+        remainder += mouseData;
+        const std::int64_t notches = remainder / win::WheelDelta;
+        remainder %= win::WheelDelta;
+        if (notches != 0) {
+            steps.push_back({notches > 0 ? axis.positiveButton : axis.negativeButton, ButtonStep::Notches,
+                             std::abs(notches)});
+        }
+    }
+    // The guardian hears of a press before it happens and of a release after it is done.
+    for (const ButtonStep& step : steps) {
+        const auto button = static_cast<std::uint8_t>(step.button);
+        if (step.kind != ButtonStep::Release)
+            guardian->tell(HeldInputLedger::Op::ButtonDown, button);
+        for (std::int64_t notch = 0; notch < step.notches; ++notch) {
+            XTestFakeButtonEvent(display, step.button, True, CurrentTime);
+            XTestFakeButtonEvent(display, step.button, False, CurrentTime);
+        }
+        if (step.kind != ButtonStep::Notches)
+            XTestFakeButtonEvent(display, step.button, step.kind == ButtonStep::Press, CurrentTime);
     }
     XSync(display, False);
-    for (const ButtonFlag& button : kButtonFlags) {
-        if ((flags & button.flag) && !button.press)
-            guardian->tell(HeldInputLedger::Op::ButtonUp, static_cast<std::uint8_t>(button.button));
+    for (const ButtonStep& step : steps) {
+        if (step.kind != ButtonStep::Press)
+            guardian->tell(HeldInputLedger::Op::ButtonUp, static_cast<std::uint8_t>(step.button));
     }
 }
 

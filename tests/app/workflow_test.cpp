@@ -1,7 +1,10 @@
 // Recording, sampling, saving and playing on the fake platform, with the dialogs answered by a driver.
 #include <QLoggingCategory>
+#include <QRegularExpression>
 #include <QTextCodec>
 #include <QTest>
+
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstring>
@@ -13,6 +16,7 @@
 #include "platform/file_replace.h"
 #include "tests/core/file_size_limit.h"
 #include "ui/save_failure.h"
+#include "ui/unplayable_script.h"
 #include "window_fixture.h"
 
 namespace {
@@ -50,6 +54,8 @@ TEST_F(RecordingTest, ButtonStartsAndStopsThenSavesTheCapture)
     platform.setPointer(30, 40);
     deliverMouseEvent(win::WmLButtonUp);
     deliverMouseEvent(win::WmRButtonDown);
+    deliverMouseEvent(win::WmMouseWheel, -120);
+    deliverMouseEvent(win::WmXButtonDown, win::XButton2);
 
     QTest::mouseClick(recordButton(), Qt::LeftButton);
     EXPECT_EQ(recordButton()->text(), QStringLiteral("录制"));
@@ -58,7 +64,8 @@ TEST_F(RecordingTest, ButtonStartsAndStopsThenSavesTheCapture)
     EXPECT_EQ(dialog.caption, QStringLiteral("保存录制脚本"));
     EXPECT_EQ(dialog.nameFilters, QStringList{"TB Recode code(*.tbcode)"});
     EXPECT_TRUE(dialog.saving);
-    EXPECT_EQ(contents(path), QByteArray("LBUTTONDOWN:10:20\nLBUTTONUP:30:40\nRBUTTONDOWN:30:40\n"));
+    EXPECT_EQ(contents(path), QByteArray("LBUTTONDOWN:10:20\nLBUTTONUP:30:40\nRBUTTONDOWN:30:40\n"
+                                         "MOUSEWHEEL:30:40:-120\nXBUTTONDOWN:30:40:2\n"));
     EXPECT_EQ(saved.title, kTitle);
     EXPECT_EQ(saved.text, QStringLiteral("保存成功"));
     EXPECT_EQ(saved.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
@@ -219,6 +226,16 @@ TEST(SaveFailureText, NamesTheCauseInChineseBeforeTheSystemsOwnText)
     }
 }
 
+TEST(LineFaultText, EveryRefusalHasAChineseReason)
+{
+    for (int fault = static_cast<int>(LineFault::BlankLine); fault <= static_cast<int>(LineFault::OutOfRange); ++fault) {
+        LineReading reading;
+        reading.fault = static_cast<LineFault>(fault);
+        const QString text = lineFaultText(reading, QStringLiteral("\"X\""));
+        EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("\\p{Han}")))) << fault << ": " << text.toStdString();
+    }
+}
+
 TEST_F(RecordingTest, ARecordingStartedWhileTheSaveDialogIsOpenDoesNotReplaceTheStoppedOne)
 {
     const QString path = scratchFile("first.tbcode");
@@ -361,30 +378,40 @@ TEST_F(PlayTest, NothingIsPlayedWhenTheWorkflowEndsBeforePlayback)
 {
     struct Case {
         const char* name;
-        QByteArray script;
+        QByteArray script;  // empty: a named pipe, which is no script file
         bool cancelDialog;
         bool confirmShown;
+        QString whyNotPlayed;  // the start of the one box that says so; empty: no such box
     };
     const Case cases[] = {
-        {"open dialog cancelled", kOneClick, true, false},
-        {"script refused", "LBUTTONDOWN:1:2\nNOSUCHLINE:3:4\n", false, false},
-        {"answered No", kOneClick, false, true},
+        {"open dialog cancelled", kOneClick, true, false, {}},
+        {"script refused", "LBUTTONDOWN:1:2\nNOSUCHLINE:3:4\n", false, false,
+         QStringLiteral("脚本有误，无法播放：%1\n第 2 行：\"NOSUCHLINE:3:4\"\n未知的关键字 \"NOSUCHLINE\"")},
+        {"not a file", {}, false, false, QStringLiteral("无法读取脚本：%1\n这不是普通文件（")},
+        {"answered No", kOneClick, false, true, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const QString path = writeScript("script.tbcode", c.script);
-        BoxSeen confirm;
+        QString path = scratchFile(c.name);
+        if (c.script.isEmpty())
+            ASSERT_EQ(mkfifo(path.toUtf8().constData(), 0600), 0) << std::strerror(errno);
+        else
+            path = writeScript(c.name, c.script);
+        BoxSeen confirm, whyNot;
         if (c.cancelDialog)
             driver.then(cancelFileDialog());
         else
             driver.then(chooseFile(path));
         if (c.confirmShown)
             driver.then(answerBox(QMessageBox::No, &confirm));
+        if (!c.whyNotPlayed.isEmpty())
+            driver.then(answerBox(QMessageBox::Ok, &whyNot));
 
         window.onclickedPlay();
 
         EXPECT_TRUE(driver.allStepsUsed());
         EXPECT_EQ(confirm.shown, c.confirmShown);
+        EXPECT_TRUE(whyNot.text.startsWith(c.whyNotPlayed.arg(path))) << whyNot.text.toStdString();
         EXPECT_TRUE(driver.unexpected.isEmpty()) << driver.unexpected.join("; ").toStdString();
         EXPECT_TRUE(platform.calls.empty());
         EXPECT_TRUE(window.isVisible());

@@ -240,6 +240,39 @@ TEST_F(CliOnDisplay, ClicksOnlyKeepsThePaceAndASignalStillSaves)
     }
 }
 
+TEST_F(CliOnDisplay, ClicksOnlyKeepsTheWheelAndSideButtonsAndReplaysThemAtTheirPixels)
+{
+    ObserverWindow observer;
+    const std::string path = dir.file("scroll.tbcode");
+    CliProcess record({"record", path, "--clicks-only"});
+    ASSERT_TRUE(record.waitForError("recording to")) << record.error();
+    // A notch up, one down, one right, then back and forward, each at a pixel of its own.
+    const std::pair<unsigned, int> actions[] = {{4, 300}, {5, 310}, {7, 330}, {8, 360}, {9, 390}};
+    for (const auto& [button, x] : actions) {
+        input.move(x, 500);
+        input.button(button, true);
+        input.button(button, false);
+        input.sync();
+    }
+    record.signal(SIGTERM);
+    ASSERT_EQ(record.wait(), 128 + SIGTERM) << record.error();
+    std::istringstream lines(readFile(path));
+    std::vector<std::string> actionLines;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("SLEEP:", 0) != 0)
+            actionLines.push_back(line);
+    }
+    EXPECT_EQ(actionLines, (std::vector<std::string>{"MOUSEWHEEL:300:500:120", "MOUSEWHEEL:310:500:-120",
+                                                     "MOUSEHWHEEL:330:500:120", "XBUTTONDOWN:360:500:1",
+                                                     "XBUTTONUP:360:500:1", "XBUTTONDOWN:390:500:2",
+                                                     "XBUTTONUP:390:500:2"}));
+    const std::vector<ObserverWindow::Seen> recorded = observer.take();
+    ASSERT_EQ(recorded.size(), 2 * std::size(actions));
+    const CliResult replay = runCli({"play", path});
+    ASSERT_EQ(replay.status, 0) << replay.err;
+    EXPECT_EQ(observer.take(), recorded);
+}
+
 TEST_F(CliOnDisplay, TimeoutsTwoSignalsNeverCostTheRecording)
 {
     // timeout signals tamblo-cli, then its whole process group: the second signal may come while

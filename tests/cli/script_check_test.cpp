@@ -58,6 +58,7 @@ TEST_F(ScriptCheckTest, NamesTheFirstRefusedLineWithItsNumberReasonAndText)
         {"\xEF\xBB\xBFLOGMOUSEPOS:1:2\nLBUTTONDOWN\x01:1:2\n",
          "s.tbcode:2: unknown keyword \"LBUTTONDOWN\\x01\" (fields are separated by \":\")\n    \"LBUTTONDOWN\\x01:1:2\"\n"},
         {"LOGMOUSEPOS:1:2\\3\nRBUTTONUP:a\\b:1\n", "s.tbcode:2: no digits in field 2\n    \"RBUTTONUP:a\\\\b:1\"\n"},
+        {"MOUSEWHEEL:1:2:120\nMOUSEWHEEL:1:2:0\n", "s.tbcode:2: a wheel delta of 0 scrolls nothing\n    \"MOUSEWHEEL:1:2:0\"\n"},
     };
     for (const BadScript& script : cases) {
         const Checked checked = check(script.bytes);
@@ -72,11 +73,12 @@ TEST_F(ScriptCheckTest, NamesTheFirstRefusedLineWithItsNumberReasonAndText)
 TEST_F(ScriptCheckTest, SummarisesAnAcceptedScript)
 {
     const Checked checked = check("#demo\nLOGMOUSEPOS:-10:5\nLBUTTONDOWN:100:200\nLBUTTONUP:100:200\n"
-                                  "KEYDOWN:7:8:65\nKEYUP:7:8:65\nSLEEP:1500:0:0:9999:9999\n");
+                                  "KEYDOWN:7:8:65\nKEYUP:7:8:65\nSLEEP:1500:0:0:9999:9999\n"
+                                  "MOUSEWHEEL:1:20:-120\nMOUSEHWHEEL:1:20:60\nXBUTTONDOWN:3:40:1\nXBUTTONUP:3:40:1\n");
     EXPECT_EQ(checked.verdict, ScriptFileResult::Verdict::Accepted);
     EXPECT_EQ(checked.out, "s.tbcode: accepted\n"
-                           "  events: 6 (1 pointer, 2 button, 2 key, 1 pause)\n"
-                           "  one pass: 1.560 s\n"
+                           "  events: 10 (1 pointer, 4 button, 2 key, 1 pause, 2 wheel)\n"
+                           "  one pass: 1.600 s\n"
                            "  coordinates: x -10 to 100, y 5 to 200\n");
     EXPECT_EQ(checked.err, "");
 }
@@ -85,7 +87,7 @@ TEST_F(ScriptCheckTest, WarnsOfWhatPlaysUnexpectedlyButAccepts)
 {
     const Checked checked = check("LBUTTONDOWN:1:2\nRBUTTONDOWN:1:2\nRBUTTONUP:1:2\nKEYDOWN:1:2:160\n"
                                   "LOGMOUSEPOS:12abc:34\nSLEEP:-1:0:0:0:0\nSLEEP:90000000:0:0:0:0\n"
-                                  "KEYDOWN:1:2:7\nKEYUP:1:2:7\n");
+                                  "KEYDOWN:1:2:7\nKEYUP:1:2:7\nXBUTTONDOWN:1:2:2\n");
     EXPECT_EQ(checked.verdict, ScriptFileResult::Verdict::Accepted);
     EXPECT_EQ(checked.err,
               "s.tbcode:1: warning: the left button pressed here is still down when the script ends\n"
@@ -94,6 +96,7 @@ TEST_F(ScriptCheckTest, WarnsOfWhatPlaysUnexpectedlyButAccepts)
               "s.tbcode:6: warning: a pause of 49 d 17 h 02 min (a negative SLEEP is read as weeks)\n"
               "s.tbcode:7: warning: a pause of 1 d 01 h 00 min\n"
               "s.tbcode:8: warning: virtual-key code 7 is no key on any layout\n"
+              "s.tbcode:10: warning: the forward side button pressed here is still down when the script ends\n"
               "s.tbcode: note: a pass that ends normally leaves them down\n");
     EXPECT_NE(checked.out.find("one pass: 50 d 18 h 02 min"), std::string::npos) << checked.out;
     EXPECT_EQ(check("# nothing but a comment\n").err, "s.tbcode: warning: no events, so playing it does nothing\n");

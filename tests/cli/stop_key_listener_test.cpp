@@ -111,15 +111,15 @@ TEST_F(StopKeyListenerTest, RecordsButtonsAndKeysButNotTheStopKeyNorReleasesOfEa
     key(kDown, kVkA);  // before the recording: neither its press nor its release is kept
     recorder.startRecording();
     key(kUp, kVkA);
-    recorder.onMouseEvent(0x201);
+    recorder.onMouseEvent(0x201, 0);
     key(kDown, kVkA);
     key(kUp, kVkA);
-    recorder.onMouseEvent(0x202);
+    recorder.onMouseEvent(0x202, 0);
     key(kDown, 0x76);
     EXPECT_TRUE(stop);
     EXPECT_FALSE(recorder.isRecording());
     key(kUp, 0x76);
-    recorder.onMouseEvent(0x201);
+    recorder.onMouseEvent(0x201, 0);
     recorder.stopRecording(KeyChord{0x76});
     EXPECT_EQ(recorder.kept(), (std::vector<Kept>{{Mouse, 0x01, 0}, {Key, kDown, kVkA}, {Key, kUp, kVkA},
                                                   {Mouse, 0x02, 0}}));
@@ -131,7 +131,7 @@ TEST_F(StopKeyListenerTest, WithoutKeysOnlyTheMouseIsKept)
     recorder.startRecording();
     key(kDown, kVkA);
     key(kUp, kVkA);
-    recorder.onMouseEvent(0x204);
+    recorder.onMouseEvent(0x204, 0);
     recorder.stopRecording(KeyChord{});
     EXPECT_EQ(recorder.kept(), (std::vector<Kept>{{Mouse, 0x04, 0}}));
 }
@@ -145,8 +145,8 @@ TEST_F(StopKeyListenerTest, TheEndingChordsUnreleasedPressesAndTheWaitBeforeThem
     key(kDown, kLeftControl, 0x11);  // a Control press and release of the user's: kept
     key(kUp, kLeftControl, 0x11);
     platform.sleepUntil(platform.now() + std::chrono::milliseconds(500));
-    recorder.onMouseEvent(0x201);
-    recorder.onMouseEvent(0x202);
+    recorder.onMouseEvent(0x201, 0);
+    recorder.onMouseEvent(0x202, 0);
     platform.sleepUntil(platform.now() + std::chrono::milliseconds(700));
     key(kDown, kLeftControl, 0x11);
     key(kDown, kLeftAlt, 0x12);
@@ -169,7 +169,7 @@ TEST_F(StopKeyListenerTest, ControlCThatInterruptedIsTakenOutWhateverCameBetween
     recorder.startRecording();
     key(kDown, kVkA);
     key(kDown, kLeftControl, 0x11);
-    recorder.onMouseEvent(0x201);
+    recorder.onMouseEvent(0x201, 0);
     key(kDown, 0x43);
     recorder.stopRecording(KeyChord{0x43, true, false, false});
     EXPECT_EQ(recorder.kept(), (std::vector<Kept>{{Key, kDown, kVkA}, {Mouse, 0x01, 0}}));

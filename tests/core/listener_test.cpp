@@ -29,10 +29,10 @@ public:
         if (throwNext)
             throw std::runtime_error("listener failed");
     }
-    void onMouseEvent(int msgCode) override
+    void onMouseEvent(int msgCode, int mouseData) override
     {
         lockedDuringCall = listenerMutexHeldElsewhere();
-        calls.push_back("mouse " + std::to_string(msgCode));
+        calls.push_back("mouse " + std::to_string(msgCode) + (mouseData ? " " + std::to_string(mouseData) : ""));
     }
     std::vector<std::string> calls;
     bool lockedDuringCall = false;
@@ -50,8 +50,8 @@ TEST(ListenerDelivery, PassesWindowsValuesUnderTheLockAndSkipsPointerMoves)
     deliverKeyEvent(win::WmSysKeyUp, 0x79);
     deliverMouseEvent(win::WmMouseMove);
     deliverMouseEvent(win::WmLButtonDown);
-    deliverMouseEvent(win::WmMouseWheel);
-    EXPECT_EQ(spy.calls, (std::vector<std::string>{"key 0 65", "key 5 121", "mouse 513", "mouse 522"}));
+    deliverMouseEvent(win::WmMouseWheel, -120);
+    EXPECT_EQ(spy.calls, (std::vector<std::string>{"key 0 65", "key 5 121", "mouse 513", "mouse 522 -120"}));
 
     spy.throwNext = true;
     deliverKeyEvent(win::WmKeyUp, 0x41);  // must not propagate

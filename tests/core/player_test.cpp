@@ -145,11 +145,14 @@ TEST_F(PlayerTest, StopIsSeenBeforeTheNextEventAndAFailedPassReleasesToo)
     platform.calls.clear();
     platform.afterSleep = nullptr;
     player.stopRequested = false;
-    auto events = script({"MBUTTONDOWN:1:1"});
+    auto events = script({"MBUTTONDOWN:1:1", "XBUTTONDOWN:1:1:2", "MOUSEWHEEL:3:4:-240", "XBUTTONDOWN:1:1:1",
+                          "XBUTTONUP:1:1:1"});
     events.push_back(InputEvent{});
     events.back().kind = 0x63;
     EXPECT_FALSE(player.play(events));
-    EXPECT_THAT(platform.callTexts(), ElementsAre("move 1 1", "mouse 0x20", "mouse 0x40"));
+    EXPECT_THAT(platform.callTexts(),
+                ElementsAre("move 1 1", "mouse 0x20", "move 1 1", "mouse 0x80 2", "move 3 4", "mouse 0x800 -240",
+                            "move 1 1", "mouse 0x80 1", "move 1 1", "mouse 0x100 1", "mouse 0x40", "mouse 0x100 2"));
 }
 
 TEST_F(PlayerTest, HeldKeysAreReleasedInReverseOrderOfPressing)

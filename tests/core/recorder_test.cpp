@@ -53,8 +53,8 @@ TEST_F(RecorderTest, AddEventDropsUnknownKindsAndFailedPositionQueries)
 TEST_F(RecorderTest, SetRecordingOnEmptiesTheListAndOffKeepsIt)
 {
     recorder.setRecording(true);
-    recorder.onMouseEvent(0x201);
-    recorder.onMouseEvent(0x202);
+    recorder.onMouseEvent(0x201, 0);
+    recorder.onMouseEvent(0x202, 0);
     ASSERT_EQ(recorder.copyEvents().size(), 2u);
     EXPECT_EQ(recorder.copyEvents()[0].code, 0x01);
 
@@ -62,7 +62,7 @@ TEST_F(RecorderTest, SetRecordingOnEmptiesTheListAndOffKeepsIt)
     recorder.setRecording(false);
     EXPECT_FALSE(recorder.isRecording());
     EXPECT_EQ(recorder.copyEvents().size(), 2u);
-    recorder.onMouseEvent(0x201);  // ignored while idle
+    recorder.onMouseEvent(0x201, 0);  // ignored while idle
     EXPECT_EQ(recorder.copyEvents().size(), 2u);
 
     recorder.setRecording(true);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <tuple>
 #include <vector>
 
 #include "capture/recorder.h"
@@ -38,7 +39,7 @@ protected:
         platform.advance(microseconds(atUs) - sinceStart());
         if (padded)
             recorder.padToNow();
-        recorder.onMouseEvent(message);
+        recorder.onMouseEvent(message, 0);
     }
     microseconds sinceStart()
     {
@@ -119,6 +120,23 @@ TEST_F(RecordingClockTest, AClickTakesASlotSoTheNextSampleWaitsOneSlot)
     EXPECT_EQ(samples(), 1u);
     tickAt(30000);
     EXPECT_EQ(samples(), 2u);
+}
+
+TEST_F(RecordingClockTest, NotchesWithinASlotShareALineUntilDirectionPlaceOrSlotChanges)
+{
+    tickAt(10000);
+    std::vector<std::pair<int, int>> lines;  // delta, x
+    for (const auto& [atUs, x, delta] : {std::tuple{11000, 0, 120}, {13000, 0, 120}, {15000, 0, 120},
+                                         {16000, 0, -120}, {17000, 50, -120}, {50000, 50, -120}}) {
+        platform.advance(microseconds(atUs) - sinceStart());
+        platform.setPointer(x, 0);
+        recorder.onMouseEvent(0x20A, delta);
+    }
+    for (const InputEvent& event : recorder.copyEvents()) {
+        if (isKind(event, EventKind::MouseButton))
+            lines.emplace_back(event.value, event.x);
+    }
+    EXPECT_EQ(lines, (std::vector<std::pair<int, int>>{{360, 0}, {-120, 0}, {-120, 50}, {-120, 50}}));
 }
 
 TEST_F(RecordingClockTest, AStalledTimerCatchesUpWithNoSlotLostAndNoneDoubled)

@@ -64,7 +64,15 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{" LBUTTONDOWN:1:2", LineFault::BlankBeforeKeyword, 0, "a blank before the keyword"},
         RefusalCase{" #note", LineFault::BlankBeforeComment, 0,
                     "a blank before \"#\" (a comment starts with # in the first column)"},
-        RefusalCase{":1:2", LineFault::NoKeyword, 0, "no keyword before the first \":\""}));
+        RefusalCase{":1:2", LineFault::NoKeyword, 0, "no keyword before the first \":\""},
+        RefusalCase{"MOUSEWHEEL:1:2", LineFault::WheelFields, 0,
+                    "a wheel line needs x, y and a delta (120 a notch, negative the other way)"},
+        RefusalCase{"MOUSEHWHEEL:1:2:-0", LineFault::WheelDeltaZero, 0, "a wheel delta of 0 scrolls nothing"},
+        RefusalCase{"MOUSEWHEEL:1:2:up", LineFault::NoDigits, 4, "no digits in field 4"},
+        RefusalCase{"XBUTTONUP:1:2", LineFault::SideButtonFields, 0,
+                    "a side-button line needs x, y and the button: 1 (back) or 2 (forward)"},
+        RefusalCase{"XBUTTONDOWN:1:2:3", LineFault::SideButtonNumber, 0,
+                    "side button 3 does not exist: 1 is back, 2 is forward"}));
 
 TEST(ScriptDiagnosis, AcceptedLinesNameTheirFirstNumberWithTrailingCharacters)
 {

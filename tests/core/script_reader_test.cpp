@@ -37,7 +37,7 @@ TEST_P(ScriptReaderLine, ReadsOrRefusesAsTheFormatSays)
     ASSERT_EQ(events.size(), 1u);
     const InputEvent& e = events[0];
     EXPECT_EQ(e.kind, toByte(c.kind));
-    EXPECT_EQ(e.code, c.code);
+    EXPECT_EQ(injectionFlags(e), static_cast<std::uint32_t>(c.code));
     EXPECT_EQ(e.value, c.value);
     EXPECT_EQ(e.x, c.x);
     EXPECT_EQ(e.y, c.y);
@@ -65,6 +65,16 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"LBUTTONDOWN:100", false},
         ReadCase{"LBUTTONDOWN:100:200:7:8", true, Mouse, 0x02, 0, 100, 200},
         ReadCase{"LBUTTONDOWN:100:200:", true, Mouse, 0x02, 0, 100, 200},
+        // Wheel and side-button lines carry a fourth number: a signed delta, or the button 1 or 2.
+        ReadCase{"MOUSEWHEEL:10:20:120", true, Mouse, 0x800, 120, 10, 20},
+        ReadCase{"MOUSEWHEEL:10:20:-240:9", true, Mouse, 0x800, -240, 10, 20},
+        ReadCase{"MOUSEHWHEEL:1:2:+60", true, Mouse, 0x1000, 60, 1, 2},
+        ReadCase{"XBUTTONDOWN:1:2:1", true, Mouse, 0x80, 1, 1, 2},
+        ReadCase{"XBUTTONUP:1:2:2", true, Mouse, 0x100, 2, 1, 2},
+        ReadCase{"MOUSEWHEEL:1:2", false},
+        ReadCase{"MOUSEHWHEEL:1:2:0", false},
+        ReadCase{"XBUTTONDOWN:1:2:3", false},
+        ReadCase{"XBUTTONUP:1:2", false},
         // Key lines need a fourth field.
         ReadCase{"KEYDOWN:1:2", false},
         ReadCase{"KEYUP:1:2:65", true, Key, 0x02, 65, 1, 2},

@@ -32,13 +32,16 @@ TEST(ScriptWriter, WritesEachKeywordFromTheCapturedMessageCode)
         "LBUTTONDOWN:1:2", "LBUTTONUP:1:2", "RBUTTONDOWN:1:2", "RBUTTONUP:1:2",
         "MBUTTONDOWN:1:2", "MBUTTONUNUP:10:20", "KEYDOWN:640:400:65", "KEYUP:640:400:65",
         "SYSKEYDOWN:3:4:18", "SYSKEYUP:3:4:18", "LOGMOUSEPOS:630:395",
+        "MOUSEWHEEL:5:6:-120", "MOUSEHWHEEL:5:6:360", "XBUTTONDOWN:7:8:1", "XBUTTONUP:7:8:2",
     };
     EXPECT_EQ(write({event(K::MouseButton, 0x01, 1, 2), event(K::MouseButton, 0x02, 1, 2),
                      event(K::MouseButton, 0x04, 1, 2), event(K::MouseButton, 0x05, 1, 2),
                      event(K::MouseButton, 0x07, 1, 2), event(K::MouseButton, 0x08, 10, 20),
                      event(K::Key, 0, 640, 400, 65), event(K::Key, 1, 640, 400, 65),
                      event(K::Key, 4, 3, 4, 18), event(K::Key, 5, 3, 4, 18),
-                     event(K::MousePos, 0, 630, 395)}),
+                     event(K::MousePos, 0, 630, 395), event(K::MouseButton, 0x0A, 5, 6, -120),
+                     event(K::MouseButton, 0x0E, 5, 6, 360), event(K::MouseButton, 0x0B, 7, 8, 1),
+                     event(K::MouseButton, 0x0C, 7, 8, 2)}),
               expected);
 }
 
@@ -46,9 +49,9 @@ TEST(ScriptWriter, SkipsCodesWithoutKeywordAndUnknownKinds)
 {
     using K = EventKind;
     std::vector<InputEvent> events = {
-        event(K::MouseButton, 0x0A, 1, 1),  // wheel
-        event(K::MouseButton, 0x0B, 1, 1),  // extra button
-        event(K::MouseButton, 0x0E, 1, 1),  // horizontal wheel
+        event(K::MouseButton, 0x03, 1, 1),     // a double click has no keyword
+        event(K::MouseButton, 0x0A, 1, 1),     // a wheel without a delta
+        event(K::MouseButton, 0x0B, 1, 1, 3),  // a side button other than 1 and 2
         event(K::Key, 2, 1, 1, 65),         // a read KEYUP carries flags, not a message code
         event(K::MousePos, 0, 5, 6),
     };

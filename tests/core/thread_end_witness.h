@@ -13,7 +13,7 @@ class ThreadEndWitness : public Recorder {
 public:
     explicit ThreadEndWitness(PlatformInput& platform) : Recorder(platform) { attachCodec(nullptr); }
 
-    void onMouseEvent(int) override
+    void onMouseEvent(int, int) override
     {
         thread_local SlowEnd marker{ended};
         called = true;

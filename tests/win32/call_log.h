@@ -25,7 +25,11 @@ public:
 
     // Called with g_listenerMutex held, as the hooks do.
     void onKeyEvent(int msgCode, int vk) override { add("key " + std::to_string(msgCode) + " " + hex(vk)); }
-    void onMouseEvent(int msgCode) override { add("mouse " + hex(msgCode)); }
+    // Wheel and side-button calls add their mouse data: "mouse 0x20a -120".
+    void onMouseEvent(int msgCode, int mouseData) override
+    {
+        add("mouse " + hex(msgCode) + (mouseData == 0 ? "" : " " + std::to_string(mouseData)));
+    }
 
     std::vector<std::string> lines() const
     {

@@ -98,7 +98,12 @@ INSTANTIATE_TEST_SUITE_P(
                       {"mouse 0x204", "mouse 0x205", "mouse 0x207", "mouse 0x208"}},
         InjectionCase{"WheelTurns",
                       {mouse(MOUSEEVENTF_WHEEL, WHEEL_DELTA), mouse(MOUSEEVENTF_WHEEL, static_cast<DWORD>(-WHEEL_DELTA))},
-                      {"mouse 0x20a", "mouse 0x20a"}},
+                      {"mouse 0x20a 120", "mouse 0x20a -120"}},
+        InjectionCase{"HorizontalWheelAndSideButtonsWithTheirNumbers",
+                      {mouse(MOUSEEVENTF_HWHEEL, static_cast<DWORD>(-2 * WHEEL_DELTA)), mouse(MOUSEEVENTF_XDOWN, XBUTTON1),
+                       mouse(MOUSEEVENTF_XUP, XBUTTON1), mouse(MOUSEEVENTF_XDOWN, XBUTTON2),
+                       mouse(MOUSEEVENTF_XUP, XBUTTON2)},
+                      {"mouse 0x20e -240", "mouse 0x20b 1", "mouse 0x20c 1", "mouse 0x20b 2", "mouse 0x20c 2"}},
         InjectionCase{"PointerMovesMakeNoCall", {mouse(MOUSEEVENTF_MOVE), mouse(MOUSEEVENTF_MOVE)}, {}},
         InjectionCase{"KeyPressAndRelease", {key('A'), key('A', KEYEVENTF_KEYUP)}, {"key 0 0x41", "key 1 0x41"}},
         InjectionCase{"KeyWithAltHeldIsASystemKey",
@@ -114,6 +119,7 @@ struct DirectCall {
     bool keyboard;
     WPARAM message;
     DWORD virtualKey;
+    DWORD mouseData = 0;
 };
 
 LRESULT callProcedure(int nCode, const DirectCall& call)
@@ -123,23 +129,25 @@ LRESULT callProcedure(int nCode, const DirectCall& call)
     keyRecord.scanCode = 0x1e;
     MSLLHOOKSTRUCT mouseRecord{};
     mouseRecord.pt = POINT{12, 34};
+    mouseRecord.mouseData = call.mouseData;
     return call.keyboard ? keyboardHookProc(nCode, call.message, reinterpret_cast<LPARAM>(&keyRecord))
                          : mouseHookProc(nCode, call.message, reinterpret_cast<LPARAM>(&mouseRecord));
 }
 
 const std::vector<DirectCall> kDirectCalls = {
     {true, WM_KEYDOWN, 'Z'}, {true, WM_SYSKEYDOWN, VK_F8}, {true, WM_SYSKEYUP, VK_F8}, {true, WM_KEYUP, 'Z'},
-    {false, WM_MOUSEMOVE, 0}, {false, WM_XBUTTONDOWN, 0}, {false, WM_MOUSEHWHEEL, 0},
+    {false, WM_MOUSEMOVE, 0}, {false, WM_XBUTTONDOWN, 0, static_cast<DWORD>(MAKELONG(7, XBUTTON2))},
+    {false, WM_MOUSEHWHEEL, 0, static_cast<DWORD>(MAKELONG(0, static_cast<WORD>(-WHEEL_DELTA)))},
 };
 
-TEST(HookProcedures, AnActionReachesTheListenerWithTheMessageAndTheRecordsVirtualKey)
+TEST(HookProcedures, AnActionReachesTheListenerWithTheMessageAndTheRecordsKeyOrMouseData)
 {
     Win32Platform platform;
     CallLog log(platform);
     for (const DirectCall& call : kDirectCalls)
         callProcedure(HC_ACTION, call);
     EXPECT_EQ(log.lines(),
-              (Lines{"key 0 0x5a", "key 4 0x77", "key 5 0x77", "key 1 0x5a", "mouse 0x20b", "mouse 0x20e"}));
+              (Lines{"key 0 0x5a", "key 4 0x77", "key 5 0x77", "key 1 0x5a", "mouse 0x20b 2", "mouse 0x20e -120"}));
 }
 
 TEST(HookProcedures, OtherCodesPassOnWithoutTheLockOrTheListener)

@@ -34,7 +34,8 @@ TEST(PlayerOnWindows, InjectedButtonsAndKeysArriveWhereTheScriptPutsThem)
     ASSERT_TRUE(player.play(script({"LOGMOUSEPOS:100:120", "LBUTTONDOWN:200:150", "LBUTTONUP:210:160",
                                     "RBUTTONDOWN:640:400", "RBUTTONUP:640:400", "KEYDOWN:300:250:65",
                                     "KEYUP:310:260:65", "MBUTTONDOWN:5:6", "MBUTTONUNUP:7:8",
-                                    "LOGMOUSEPOS:400:300"})));
+                                    "MOUSEWHEEL:50:60:-240", "MOUSEHWHEEL:70:80:-60", "XBUTTONDOWN:90:100:2",
+                                    "XBUTTONUP:90:100:2", "LOGMOUSEPOS:400:300"})));
     // Once the hooks report this F24 release, they have reported everything the pass injected.
     platform.injectKey(0x87, win::KeyEventKeyUp);
     ASSERT_TRUE(log.waitForLine("key 1 0x87 at 400,300")) << testing::PrintToString(log.lines());
@@ -42,7 +43,9 @@ TEST(PlayerOnWindows, InjectedButtonsAndKeysArriveWhereTheScriptPutsThem)
     EXPECT_EQ(log.lines(), (std::vector<std::string>{
                                "mouse 0x201 at 200,150", "mouse 0x202 at 210,160", "mouse 0x204 at 640,400",
                                "mouse 0x205 at 640,400", "key 0 0x41 at 300,250", "key 1 0x41 at 310,260",
-                               "mouse 0x207 at 5,6", "mouse 0x208 at 7,8", "key 1 0x87 at 400,300"}));
+                               "mouse 0x207 at 5,6", "mouse 0x208 at 7,8", "mouse 0x20a -240 at 50,60",
+                               "mouse 0x20e -60 at 70,80", "mouse 0x20b 2 at 90,100", "mouse 0x20c 2 at 90,100",
+                               "key 1 0x87 at 400,300"}));
     ScreenPoint pointer;
     ASSERT_TRUE(platform.cursorPos(pointer));
     EXPECT_EQ(pointer.x, 400);
@@ -79,7 +82,7 @@ TEST(Win32SleepUntil, NeverWakesBeforeTheDeadlineNorLongAfterIt)
 }
 
 // A player ended abruptly in the middle of a drag, as from the Task Manager: its guardian process
-// lets go of what it held, the key pressed last first.
+// lets go of what it held, the last pressed first, the side button by its own mouse data.
 TEST(GuardianOnWindows, ReleasesWhatAKilledPlayerHeld)
 {
     Win32Platform platform;
@@ -96,7 +99,8 @@ TEST(GuardianOnWindows, ReleasesWhatAKilledPlayerHeld)
             Player player(platform);
             player.stopRequested = false;
             platform.beginPreciseTiming();
-            player.play(script({"LBUTTONDOWN:300:200", "LOGMOUSEPOS:340:260", "KEYDOWN:340:260:16"}));
+            player.play(script({"LBUTTONDOWN:300:200", "LOGMOUSEPOS:340:260", "XBUTTONDOWN:340:260:2",
+                                "KEYDOWN:340:260:16"}));
             TerminateProcess(GetCurrentProcess(), 7);
         },
         testing::ExitedWithCode(7), "");
@@ -104,11 +108,13 @@ TEST(GuardianOnWindows, ReleasesWhatAKilledPlayerHeld)
     const bool released = log.waitForLine("mouse 0x202 at 340,260");
     if (!released) {
         platform.injectKey(win::VkShift, win::KeyEventKeyUp);
+        platform.injectMouse(win::MouseXUp, win::XButton2);
         platform.injectMouseButton(win::MouseLeftUp);
     }
     ASSERT_TRUE(released) << testing::PrintToString(log.lines());
-    EXPECT_EQ(log.lines(), (std::vector<std::string>{"mouse 0x201 at 300,200", "key 0 0x10 at 340,260",
-                                                      "key 1 0x10 at 340,260", "mouse 0x202 at 340,260"}));
+    EXPECT_EQ(log.lines(), (std::vector<std::string>{"mouse 0x201 at 300,200", "mouse 0x20b 2 at 340,260",
+                                                      "key 0 0x10 at 340,260", "key 1 0x10 at 340,260",
+                                                      "mouse 0x20c 2 at 340,260", "mouse 0x202 at 340,260"}));
 }
 
 }  // namespace

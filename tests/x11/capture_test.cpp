@@ -30,9 +30,11 @@ ListenerCall key(int message, int virtualKey)
     return call;
 }
 
-ListenerCall mouse(int message)
+ListenerCall mouse(int message, int mouseData = 0)
 {
-    return key(message, 0);
+    ListenerCall call = key(message, 0);
+    call.mouseData = mouseData;
+    return call;
 }
 
 class X11CaptureTest : public testing::Test {
@@ -136,12 +138,12 @@ TEST_F(X11CaptureTest, ButtonsArriveAsWindowsMouseMessagesAndMotionAsNothing)
         {1, {mouse(WmLButtonDown), mouse(WmLButtonUp)}},
         {3, {mouse(WmRButtonDown), mouse(WmRButtonUp)}},
         {2, {mouse(WmMButtonDown), mouse(WmMButtonUp)}},
-        {4, {mouse(WmMouseWheel)}},
-        {5, {mouse(WmMouseWheel)}},
-        {6, {mouse(WmMouseHWheel)}},
-        {7, {mouse(WmMouseHWheel)}},
-        {8, {mouse(WmXButtonDown), mouse(WmXButtonUp)}},
-        {9, {mouse(WmXButtonDown), mouse(WmXButtonUp)}},
+        {4, {mouse(WmMouseWheel, 120)}},
+        {5, {mouse(WmMouseWheel, -120)}},
+        {6, {mouse(WmMouseHWheel, -120)}},
+        {7, {mouse(WmMouseHWheel, 120)}},
+        {8, {mouse(WmXButtonDown, 1), mouse(WmXButtonUp, 1)}},
+        {9, {mouse(WmXButtonDown, 2), mouse(WmXButtonUp, 2)}},
     };
     for (const auto& testCase : cases) {
         SCOPED_TRACE("button " + std::to_string(testCase.button));

@@ -13,6 +13,7 @@
 #include "child_process.h"
 #include "platform/held_input_ledger.h"
 #include "platform/system_platform.h"
+#include "tests/x11/held_input_check.h"
 #include "x11_test_support.h"
 
 namespace {
@@ -108,12 +109,14 @@ TEST_F(GuardianTest, AKilledPlayerLeavesNothingHeldAndNoKeycodeBound)
     ChildProcess player(TAMBLO_INJECTING_CHILD, {"hold"});
     ASSERT_TRUE(player.awaitLine("holding", seconds(10))) << player.errorOutput();
     EXPECT_EQ(input->pointerMask() & (Button1Mask | ShiftMask), unsigned{Button1Mask | ShiftMask});
+    EXPECT_EQ(heldButtons(input->get()), (std::vector<unsigned>{1, 9}));
     EXPECT_GT(input->keycodesTyping(XK_F13), 0) << "F13 was not typed on a borrowed keycode";
 
     kill(player.pid(), SIGKILL);
     ASSERT_NE(player.await(seconds(3)), -1);
     EXPECT_TRUE(await([&] { return (input->pointerMask() & (Button1Mask | ShiftMask)) == 0; }))
         << "still held: mask 0x" << std::hex << input->pointerMask();
+    EXPECT_TRUE(await([&] { return heldButtons(input->get()).empty(); })) << "the forward side button is still held";
     EXPECT_TRUE(await([&] { return input->keycodesTyping(XK_F13) == 0; })) << "F13 is still bound";
 }
 

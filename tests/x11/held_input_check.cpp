@@ -5,6 +5,7 @@
 
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/XInput2.h>
 #include <X11/extensions/XTest.h>
 
 #include <cstdlib>
@@ -12,8 +13,6 @@
 
 namespace {
 
-// The core pointer reports buttons 1 to 5 in its state mask.
-constexpr unsigned kReportedButtons = 5;
 constexpr int kKeycodes = 256;
 
 std::string keyName(Display* display, int keycode)
@@ -23,18 +22,6 @@ std::string keyName(Display* display, int keycode)
     return "key " + std::to_string(keycode) + (name ? " (" + std::string(name) + ")" : std::string());
 }
 
-unsigned pointerMask(Display* display)
-{
-    Window root = 0;
-    Window child = 0;
-    int rootX = 0;
-    int rootY = 0;
-    int windowX = 0;
-    int windowY = 0;
-    unsigned mask = 0;
-    XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &windowX, &windowY, &mask);
-    return mask;
-}
 
 class HeldInputCheck : public testing::EmptyTestEventListener {
 public:
@@ -58,18 +45,42 @@ private:
 
 }  // namespace
 
+std::vector<unsigned> heldButtons(Display* display)
+{
+    // The core state mask stops at button 5; XInput 2 reports them all, for the server's virtual
+    // core pointer, which is always device 2.
+    constexpr int kVirtualCorePointer = 2;
+    std::vector<unsigned> held;
+    int major = 2;
+    int minor = 0;
+    int unused[3];
+    Window windows[2];
+    double positions[4];
+    XIButtonState buttons{};
+    XIModifierState modifiers{};
+    XIGroupState group{};
+    if (XQueryExtension(display, "XInputExtension", &unused[0], &unused[1], &unused[2])
+        && XIQueryVersion(display, &major, &minor) == Success
+        && XIQueryPointer(display, kVirtualCorePointer, DefaultRootWindow(display), &windows[0], &windows[1],
+                          &positions[0], &positions[1], &positions[2], &positions[3], &buttons, &modifiers, &group)) {
+        for (int button = 1; button < buttons.mask_len * 8; ++button) {
+            if (XIMaskIsSet(buttons.mask, button))
+                held.push_back(static_cast<unsigned>(button));
+        }
+    }
+    XFree(buttons.mask);
+    return held;
+}
+
 std::vector<std::string> releaseHeldInput(const std::string& displayName)
 {
     std::vector<std::string> held;
     Display* display = XOpenDisplay(displayName.c_str());
     if (!display)
         return held;
-    const unsigned buttons = pointerMask(display);
-    for (unsigned button = 1; button <= kReportedButtons; ++button) {
-        if (buttons & (Button1Mask << (button - 1))) {
-            held.push_back("button " + std::to_string(button));
-            XTestFakeButtonEvent(display, button, False, CurrentTime);
-        }
+    for (const unsigned button : heldButtons(display)) {
+        held.push_back("button " + std::to_string(button));
+        XTestFakeButtonEvent(display, button, False, CurrentTime);
     }
     char keys[kKeycodes / 8];
     XQueryKeymap(display, keys);

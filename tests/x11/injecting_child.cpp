@@ -32,6 +32,7 @@ int main(int argc, char** argv)
         platform->beginPreciseTiming();
         platform->setCursorPos(120, 130);
         platform->injectMouseButton(win::MouseLeftDown);
+        platform->injectMouse(win::MouseXDown, win::XButton2);
         platform->injectKey(kVkLeftShift, 0);
         platform->injectKey(kVkF13, 0);
         say("holding");

@@ -65,6 +65,10 @@ TEST_F(X11PlaybackTest, ScriptArrivesWithItsButtonsKeysAndPositions)
         "KEYDOWN:1:2:7", "KEYUP:1:2:7",  // 7 is no key at all: nothing is typed
         "KEYDOWN:460:470:188", "KEYUP:460:470:188",
         "KEYDOWN:480:490:46", "KEYUP:480:490:46",
+        // A notch per 120; what is short of a notch waits for the next line of the same axis.
+        "MOUSEWHEEL:500:510:240", "MOUSEHWHEEL:520:530:-120", "MOUSEWHEEL:1:2:60", "MOUSEHWHEEL:3:4:100",
+        "MOUSEWHEEL:580:590:-30", "MOUSEWHEEL:600:610:90",
+        "XBUTTONDOWN:540:550:1", "XBUTTONUP:540:550:1", "XBUTTONDOWN:560:570:2", "XBUTTONUP:560:570:2",
     })));
     const unsigned a = observer->keycode(XK_a);
     const unsigned enter = observer->keycode(XK_Return);
@@ -78,6 +82,12 @@ TEST_F(X11PlaybackTest, ScriptArrivesWithItsButtonsKeysAndPositions)
                                     {KeyPress, enter, 440, 450}, {KeyRelease, enter, 440, 450},
                                     {KeyPress, comma, 460, 470}, {KeyRelease, comma, 460, 470},
                                     {KeyPress, del, 480, 490}, {KeyRelease, del, 480, 490},
+                                    {ButtonPress, 4, 500, 510}, {ButtonRelease, 4, 500, 510},
+                                    {ButtonPress, 4, 500, 510}, {ButtonRelease, 4, 500, 510},
+                                    {ButtonPress, 6, 520, 530}, {ButtonRelease, 6, 520, 530},
+                                    {ButtonPress, 4, 600, 610}, {ButtonRelease, 4, 600, 610},
+                                    {ButtonPress, 8, 540, 550}, {ButtonRelease, 8, 540, 550},
+                                    {ButtonPress, 9, 560, 570}, {ButtonRelease, 9, 560, 570},
                                 }));
 }
 

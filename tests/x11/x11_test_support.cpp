@@ -114,10 +114,11 @@ void ListenerLog::onKeyEvent(int msgCode, int vk)
     add(call);
 }
 
-void ListenerLog::onMouseEvent(int msgCode)
+void ListenerLog::onMouseEvent(int msgCode, int mouseData)
 {
     ListenerCall call;
     call.message = msgCode;
+    call.mouseData = mouseData;
     platform.cursorPos(call.position);
     add(call);
 }

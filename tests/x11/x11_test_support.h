@@ -41,9 +41,10 @@ struct ListenerCall {
     int virtualKey = 0;        // key calls only
     bool keyDown = false;      // key calls: the key-state answer for virtualKey during the call
     ScreenPoint position;      // mouse calls: the pointer position the recorder would store
+    int mouseData = 0;         // mouse calls: the wheel's delta or the side button's number
     bool operator==(const ListenerCall& other) const
     {
-        return message == other.message && virtualKey == other.virtualKey;
+        return message == other.message && virtualKey == other.virtualKey && mouseData == other.mouseData;
     }
 };
 
@@ -53,7 +54,7 @@ public:
     explicit ListenerLog(PlatformInput& platform);
 
     void onKeyEvent(int msgCode, int vk) override;
-    void onMouseEvent(int msgCode) override;
+    void onMouseEvent(int msgCode, int mouseData) override;
 
     // Takes the calls seen before `marker` arrived, dropping the marker; all calls seen within the
     // timeout if it never did.
