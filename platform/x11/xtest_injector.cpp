@@ -71,7 +71,7 @@ XTestInjector::XTestInjector(SpareKeyBindings& spareKeys) : spareKeys(spareKeys)
     // Injected input must not wait for another client's server grab.
     if (display) {
         XTestGrabControl(display, True);
-        guardian = std::make_unique<GuardianLink>(DisplayString(display));
+        guardian = std::make_unique<SocketGuardianLink>(DisplayString(display));
     }
 }
 
