@@ -1,5 +1,5 @@
 # Packages made from the install rules with CPack (`cmake --build <dir> --target package`): a
-# Debian package on Linux, a .zip of the command-line tool from the Windows cross build.
+# Debian package on Linux; from the Windows build a portable .zip and a per-user installer.
 set(CPACK_PACKAGE_NAME tamblo)
 set(CPACK_PACKAGE_VENDOR "tamblo maintainers")
 set(CPACK_PACKAGE_CONTACT "tamblo maintainers <maintainers@users.noreply.c-seed-4f67676c.example>")
@@ -11,8 +11,26 @@ set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 set(CPACK_SOURCE_GENERATOR "")
 
 if(WIN32)
-  set(CPACK_GENERATOR ZIP)
-  set(CPACK_PACKAGE_FILE_NAME "tamblo-cli-${PROJECT_VERSION}-win64")
+  set(CPACK_GENERATOR ZIP NSIS)
+  set(CPACK_PACKAGE_FILE_NAME "tamblo-${PROJECT_VERSION}-win64")
+  # The installer is named apart from the .zip there (tamblo-<version>-win64-setup.exe).
+  set(CPACK_PROJECT_CONFIG_FILE "${CMAKE_CURRENT_LIST_DIR}/TambloPackageNames.cmake")
+  # The installer's script is our own (per user, no administrator rights): CPack looks for it on
+  # the module path before its own.
+  list(PREPEND CMAKE_MODULE_PATH "${CMAKE_CURRENT_LIST_DIR}/nsis")
+  set(CPACK_PACKAGE_INSTALL_DIRECTORY tamblo)
+  set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY tamblo)
+  set(CPACK_NSIS_PACKAGE_NAME tamblo)
+  set(CPACK_NSIS_DISPLAY_NAME "tamblo ${PROJECT_VERSION}")
+  set(CPACK_NSIS_UNINSTALL_NAME uninstall)
+  # Start menu entries: the window once the build has it, and the quick start with the README.
+  set(CPACK_NSIS_MENU_LINKS README.txt "tamblo 使用说明")
+  if(TARGET tamblo)
+    list(PREPEND CPACK_NSIS_MENU_LINKS tamblo.exe tamblo)
+    set(CPACK_NSIS_INSTALLED_ICON_NAME tamblo.exe)
+  else()
+    set(CPACK_NSIS_INSTALLED_ICON_NAME tamblo-cli.exe)
+  endif()
 else()
   set(CPACK_GENERATOR DEB)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Builds the Debian package and the Windows .zip from the install rules and checks them the way a
-# user gets them: lintian; the .deb installed with apt, the command-line tool run on the installed
-# examples, the installed window started on a private X display, the package removed without a
-# trace; the .zip unpacked and its tamblo-cli.exe run under Wine. Installing needs root or sudo.
-# Usage: tools/test-packages.sh   (after tools/test-windows.sh, whose build folder makes the .zip)
+# Builds the Debian package and the Windows downloads from the install rules and checks them the
+# way a user gets them: lintian; the .deb installed with apt, the command-line tool run on the
+# installed examples, the installed window started on a private X display, the package removed
+# without a trace; under Wine, the .zip unpacked and its tamblo-cli.exe run, the installer run
+# silently for the user, the installed tamblo-cli.exe playing with the installed guardian, the
+# uninstaller run silently, leaving nothing. Installing the .deb needs root or sudo.
+# Usage: tools/test-packages.sh   (after tools/test-windows.sh, whose build folder it packages)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -130,39 +132,120 @@ while read -r path; do
 done <"$files"
 echo "== installed, used and removed without a trace"
 
-# ---- The Windows .zip ---------------------------------------------------------------------------
+# ---- The Windows downloads: the .zip and the installer ------------------------------------------
 win_build=build-win
 [[ -f "$win_build/CMakeCache.txt" ]] || fail "no Windows build in $win_build; run tools/test-windows.sh first"
-rm -f "$win_build"/tamblo-cli-*-win64.zip
-cmake --build "$win_build" --parallel 2 --target package
-zip="$win_build/tamblo-cli-$version-win64.zip"
-[[ -f "$zip" ]] || fail "$zip was not made"
-echo "== $zip"
+tools/package-windows.sh
+zip="$win_build/tamblo-$version-win64.zip"
+setup="$win_build/tamblo-$version-win64-setup.exe"
+[[ -f "$zip" && -f "$setup" ]] || fail "$zip and $setup were not both made"
+echo "== $zip, $setup"
+
+# What both hold; the window and Qt's licence texts once the build makes tamblo.exe.
+expected=(README.txt copyright.txt tamblo-guardian.exe screenshots/window.png screenshots/tray-menu.png)
+for example in "${examples[@]}"; do expected+=("examples/$example"); done
+$with_cli && expected+=(tamblo-cli.exe tamblo-cli.txt)
+with_window=false
+[[ -f "$win_build/app/tamblo.exe" ]] && with_window=true
+$with_window && expected+=(tamblo.exe LGPL-3.txt GPL-3.txt)
 
 unpacked="$win_build/zip-check"
 rm -rf "$unpacked"
 mkdir -p "$unpacked"
 (cd "$unpacked" && cmake -E tar xf "../$(basename "$zip")")
-root="$unpacked/tamblo-cli-$version-win64"
-expected=(README.txt copyright.txt)
-for example in "${examples[@]}"; do expected+=("examples/$example"); done
-$with_cli && expected+=(tamblo-cli.exe tamblo-cli.txt)
-for path in "${expected[@]}"; do
-  [[ -f "$root/$path" ]] || fail "the .zip lacks $path"
-done
+
+# Under Wine on a private display: the .zip's files and its tamblo-cli.exe; the installer, silently
+# (/S), per user; the installed files, and tamblo-cli.exe playing with the installed guardian; the
+# uninstaller, silently, leaving nothing behind.
+export WINEPREFIX="$PWD/$win_build/wineprefix" WINEARCH=win64 WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=" LANG=C.UTF-8
+on_private_display bash -s "$version" "$with_cli" "$with_window" "${expected[*]}" "$(realpath "$setup")" \
+  "$unpacked/tamblo-$version-win64" <<'SCRIPT'
+set -euo pipefail
+version=$1 with_cli=$2 with_window=$3 expected=$4 setup=$5 zip_root=$6
+wine=/usr/lib/wine/wine64
+fail() {
+  echo "test-packages: $*" >&2
+  exit 1
+}
+check_files() {  # check_files FOLDER WHAT: every expected file, each program needing no DLL beside it
+  local path dlls
+  for path in $expected; do
+    [[ -f "$1/$path" ]] || fail "$2 lacks $path"
+  done
+  for path in "$1"/*.exe; do
+    dlls=$(x86_64-w64-mingw32-objdump -p "$path" | awk '/DLL Name:/ {print $3}')
+    if grep -qi '^lib' <<<"$dlls"; then
+      fail "$(basename "$path") in $2 needs DLLs beside it: $(grep -i '^lib' <<<"$dlls" | tr '\n' ' ')"
+    fi
+  done
+  [[ $(head -n1 "$1/README.txt") == "tamblo 使用说明" ]] || fail "$2: README.txt does not begin with the quick start"
+  grep -qx "# tamblo" "$1/README.txt" || fail "$2: README.txt lacks the README"
+  ! grep -q "tools/" "$1/README.txt" || fail "$2: README.txt speaks of the source's tools/"
+  if $with_window; then
+    grep -q "qtbase-opensource-src" "$1/copyright.txt" || fail "$2: copyright.txt does not name Qt's source"
+  fi
+}
+
+check_files "$zip_root" "the .zip"
+if $with_cli; then
+  out=$(cd "$zip_root" && $wine tamblo-cli.exe --version) || fail "tamblo-cli.exe from the .zip did not start"
+  [[ $out == *"$version"* ]] || fail "tamblo-cli.exe --version says: $out"
+  (cd "$zip_root" && $wine tamblo-cli.exe check examples/*.tbcode)
+fi
+echo "== the .zip holds what it should; its tamblo-cli.exe checked the examples under Wine"
+
+key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\tamblo'
+$wine "$setup" /S || fail "the silent install failed"
+local_data=$(winepath -u "$($wine cmd /c 'echo %LOCALAPPDATA%' | tr -d '\r')")
+start_menu=$(winepath -u "$($wine cmd /c 'echo %APPDATA%' | tr -d '\r')")"/Microsoft/Windows/Start Menu/Programs/tamblo"
+installed="$local_data/Programs/tamblo"
+check_files "$installed" "the installed tamblo"
+[[ -f "$installed/uninstall.exe" ]] || fail "no uninstaller in $installed"
+ls "$start_menu"/*.lnk >/dev/null 2>&1 || fail "no Start menu entry in $start_menu"
+if $with_window; then
+  [[ -f "$start_menu/tamblo.lnk" ]] || fail "no Start menu entry for tamblo.exe"
+fi
+uninstall=$($wine reg query "$key" /v UninstallString | tr -d '\r' | grep -o '"[^"]*"') ||
+  fail "no uninstaller registered under $key"
+[[ $uninstall == *'\Programs\tamblo\uninstall.exe"' ]] || fail "the registered uninstaller is $uninstall"
+echo "== the installer put the files, a Start menu entry and an uninstaller in place for this user"
+
+if $with_window; then
+  # The installed window comes up on the display Wine draws on.
+  (cd "$installed" && exec $wine tamblo.exe) &
+  window=$!
+  timeout 60 xdotool search --sync --onlyvisible --name Norrel >/dev/null ||
+    fail "the installed tamblo.exe showed no window within 60 s"
+  kill "$window"
+  wait "$window" || true
+  echo "== the installed tamblo.exe showed its window"
+fi
 
 if $with_cli; then
-  # One file: only system DLLs, none of the MinGW runtime's (libstdc++, libgcc, libwinpthread).
-  dlls=$(x86_64-w64-mingw32-objdump -p "$root/tamblo-cli.exe" | awk '/DLL Name:/ {print $3}')
-  if grep -qi '^lib' <<<"$dlls"; then
-    fail "tamblo-cli.exe needs DLLs beside it: $(grep -i '^lib' <<<"$dlls" | tr '\n' ' ')"
-  fi
-  export WINEPREFIX="$PWD/$win_build/wineprefix" WINEARCH=win64 WINEDEBUG=-all
-  export WINEDLLOVERRIDES="mscoree,mshtml=" LANG=C.UTF-8
-  (cd "$root" && on_private_display bash -c '
-    out=$(/usr/lib/wine/wine64 tamblo-cli.exe --version) || exit 1
-    [[ $out == *"$1"* ]] || { echo "test-packages: tamblo-cli.exe --version says: $out" >&2; exit 1; }
-    /usr/lib/wine/wine64 tamblo-cli.exe check examples/*.tbcode' _ "$version")
-  wineserver -k 2>/dev/null || true
-  echo "== tamblo-cli.exe from the .zip checked the examples under Wine"
+  # The installed layout works: a playback finds the guardian beside the installed program.
+  (cd "$installed" && $wine tamblo-cli.exe play examples/pause.tbcode) &
+  player=$!
+  guardian=""
+  for _ in $(seq 100); do
+    guardian=$(pgrep -af 'Programs\\tamblo\\tamblo-guardian\.exe' || true)
+    [[ -n "$guardian" ]] && break
+    sleep 0.05
+  done
+  wait "$player" || fail "the installed tamblo-cli.exe could not play an example"
+  [[ -n "$guardian" ]] || fail "the installed tamblo-cli.exe did not start the installed guardian"
+  echo "== the installed tamblo-cli.exe played an example with the installed guardian"
 fi
+
+$wine "$installed/uninstall.exe" /S || fail "the silent uninstall failed"
+# The uninstaller goes on from a copy of itself, so that it can remove the original.
+for _ in $(seq 100); do
+  [[ -e "$installed" || -e "$start_menu" ]] || break
+  sleep 0.1
+done
+[[ ! -e "$installed" ]] || fail "the uninstaller left $(find "$installed" | tr '\n' ' ')"
+[[ ! -e "$start_menu" ]] || fail "the uninstaller left the Start menu folder"
+if $wine reg query "$key" >/dev/null 2>&1; then fail "the uninstaller left $key"; fi
+echo "== the uninstaller removed the files, the Start menu entry and the registration"
+SCRIPT
+wineserver -k 2>/dev/null || true

@@ -31,7 +31,7 @@ int main()
     XCloseDisplay(display);
 
     {
-        GuardianLink guardian(displayName);
+        SocketGuardianLink guardian(displayName);
         if (!guardian.start()) {
             std::fprintf(stderr, "the guardian cannot be started (%s)\n", guardianExecutable().c_str());
             return 1;

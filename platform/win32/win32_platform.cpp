@@ -4,6 +4,7 @@
 
 #include "platform/system_platform.h"
 #include "platform/win32/hook_procedures.h"
+#include "platform/win32/input_records.h"
 
 Win32Platform::Win32Platform()
 {
@@ -37,17 +38,28 @@ void Win32Platform::injectMouse(std::uint32_t flags, std::int32_t mouseData)
     input.type = INPUT_MOUSE;
     input.mi.dwFlags = flags;
     input.mi.mouseData = static_cast<DWORD>(mouseData);
+    for (const MouseButton& button : kMouseButtons) {
+        if (button.pressedBy(input.mi))
+            guardian.tell(HeldInputLedger::Op::ButtonDown, button.virtualKey);
+    }
     SendInput(1, &input, sizeof(INPUT));
+    for (const MouseButton& button : kMouseButtons) {
+        if (button.releasedBy(input.mi))
+            guardian.tell(HeldInputLedger::Op::ButtonUp, button.virtualKey);
+    }
 }
 
 void Win32Platform::injectKey(std::uint32_t virtualKey, std::uint32_t flags)
 {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = static_cast<WORD>(virtualKey & 0xFFFF);
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = flags;
+    INPUT input = keyboardInput(virtualKey, flags);
+    // Virtual-key codes end at 0xFE, so the low byte names the key.
+    const auto key = static_cast<std::uint8_t>(input.ki.wVk);
+    const bool release = (flags & KEYEVENTF_KEYUP) != 0;
+    if (!release)
+        guardian.tell(HeldInputLedger::Op::KeyDown, key);
     SendInput(1, &input, sizeof(INPUT));
+    if (release)
+        guardian.tell(HeldInputLedger::Op::KeyUp, key);
 }
 
 void Win32Platform::sleepUntil(Clock::time_point deadline)
@@ -60,6 +72,8 @@ void Win32Platform::sleepUntil(Clock::time_point deadline)
 
 void Win32Platform::beginPreciseTiming()
 {
+    // A playback begins: its guardian is started now rather than on the first press.
+    guardian.start();
     timerResolution.raise();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/platform_input.h"
+#include "platform/win32/guardian_link.h"
 #include "platform/win32/hook_thread.h"
 #include "platform/win32/timer_resolution.h"
 
@@ -30,4 +31,6 @@ public:
 private:
     HookThread hookThread;
     TimerResolution timerResolution;
+    // Hears of every press and release, and releases what is left if this process is killed.
+    PipeGuardianLink guardian;
 };

@@ -19,9 +19,6 @@ extern char** environ;
 
 namespace {
 
-// A guardian that keeps dying (e.g. it cannot reach the display) is not started again and again.
-constexpr int kMostStarts = 3;
-
 bool isExecutable(const std::string& path)
 {
     return !path.empty() && access(path.c_str(), X_OK) == 0;
@@ -53,28 +50,21 @@ std::string guardianExecutable()
     return {};
 }
 
-GuardianLink::GuardianLink(std::string displayName) : displayName(std::move(displayName)) {}
+SocketGuardianLink::SocketGuardianLink(std::string displayName) : displayName(std::move(displayName)) {}
 
-GuardianLink::~GuardianLink()
+SocketGuardianLink::~SocketGuardianLink()
 {
     stop();
 }
 
-bool GuardianLink::start()
+GuardianLink::Spawned SocketGuardianLink::spawn()
 {
-    if (line >= 0)
-        return true;
-    if (unavailable)
-        return false;
     const std::string executable = guardianExecutable();
-    if (executable.empty() || ++starts > kMostStarts) {
-        writeDebugOutput("no guardian process: input held when this process is killed stays held\n");
-        unavailable = true;
-        return false;
-    }
+    if (executable.empty())
+        return Spawned::Missing;
     int ends[2];
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0)
-        return false;
+        return Spawned::Failed;
 
     posix_spawn_file_actions_t files;
     posix_spawn_file_actions_init(&files);
@@ -104,43 +94,37 @@ bool GuardianLink::start()
     const int failed = posix_spawn(&spawned, program.c_str(), &files, &attributes, arguments, environ);
     posix_spawn_file_actions_destroy(&files);
     posix_spawnattr_destroy(&attributes);
-    close(ends[1]);
+    ::close(ends[1]);
     if (failed != 0) {
-        close(ends[0]);
-        return false;
+        ::close(ends[0]);
+        return Spawned::Failed;
     }
     line = ends[0];
     child = spawned;
-    return true;
+    return Spawned::Started;
 }
 
-void GuardianLink::tell(HeldInputLedger::Op op, std::uint8_t code)
+GuardianLink::Sent SocketGuardianLink::send(const std::string& message)
 {
-    if (!start())
-        return;
-    const char message[2] = {static_cast<char>(op), static_cast<char>(code)};
     // Two bytes on a local stream socket are written whole or not at all.
-    if (send(line, message, sizeof message, MSG_NOSIGNAL | MSG_DONTWAIT) == sizeof message)
-        return;
-    if (errno == EAGAIN || errno == EWOULDBLOCK) {
-        writeDebugOutput("guardian busy: one press or release not passed on\n");
-        return;
-    }
-    // The guardian has gone: start another and tell it this at least.
-    stop();
-    if (start())
-        send(line, message, sizeof message, MSG_NOSIGNAL | MSG_DONTWAIT);
+    const auto size = static_cast<ssize_t>(message.size());
+    if (::send(line, message.data(), message.size(), MSG_NOSIGNAL | MSG_DONTWAIT) == size)
+        return Sent::Whole;
+    return errno == EAGAIN || errno == EWOULDBLOCK ? Sent::Busy : Sent::Broken;
 }
 
-void GuardianLink::stop()
+void SocketGuardianLink::close()
 {
-    if (line < 0)
-        return;
-    close(line);
+    ::close(line);
     line = -1;
     // It ends as soon as it has released anything left; collect it, but never hang on it.
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(1);
     while (waitpid(child, nullptr, WNOHANG) == 0 && std::chrono::steady_clock::now() < giveUp)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     child = -1;
+}
+
+void SocketGuardianLink::debugOutput(const char* text)
+{
+    writeDebugOutput(text);
 }

@@ -2,6 +2,7 @@
 
 #include <X11/extensions/XTest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -42,6 +43,11 @@ struct WheelAxis {
 
 constexpr WheelAxis kWheelAxes[] = {{win::MouseWheel, 4, 5}, {win::MouseHWheel, 7, 6}};
 
+// One line is injected without a stop check, so a hand-written delta of billions must not keep a
+// stop waiting for minutes: beyond this many notches (far more than any page needs) a line's
+// scroll is cut short, and the cut part is not carried on.
+constexpr std::int64_t kMaxNotchesPerLine = 1200;
+
 void reportUntypable(int virtualKey, const char* why)
 {
     char line[96];
@@ -65,7 +71,7 @@ XTestInjector::XTestInjector(SpareKeyBindings& spareKeys) : spareKeys(spareKeys)
     // Injected input must not wait for another client's server grab.
     if (display) {
         XTestGrabControl(display, True);
-        guardian = std::make_unique<GuardianLink>(DisplayString(display));
+        guardian = std::make_unique<SocketGuardianLink>(DisplayString(display));
     }
 }
 
@@ -135,7 +141,7 @@ void XTestInjector::injectMouse(std::uint32_t flags, std::int32_t mouseData)
         remainder %= win::WheelDelta;
         if (notches != 0) {
             steps.push_back({notches > 0 ? axis.positiveButton : axis.negativeButton, ButtonStep::Notches,
-                             std::abs(notches)});
+                             std::min(std::abs(notches), kMaxNotchesPerLine)});
         }
     }
     // The guardian hears of a press before it happens and of a release after it is done.

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <chrono>
@@ -78,6 +79,42 @@ TEST(Win32SleepUntil, NeverWakesBeforeTheDeadlineNorLongAfterIt)
         EXPECT_GE(woke, deadline) << ahead.count() << " us ahead";
         EXPECT_LT(woke - std::max(before, deadline), milliseconds(20)) << ahead.count() << " us ahead";
     }
+}
+
+// A player ended abruptly in the middle of a drag, as from the Task Manager: its guardian process
+// lets go of what it held, the last pressed first, the side button by its own mouse data.
+TEST(GuardianOnWindows, ReleasesWhatAKilledPlayerHeld)
+{
+    Win32Platform platform;
+    CallLog log(platform, CallLog::Pointer::Include);
+    std::string reason;
+    // The child that EXPECT_EXIT starts runs this body too, but must not hook: under Wine the hooks
+    // of a killed process stay first in the chain, and no hook then hears of the input that follows.
+    if (GTEST_FLAG_GET(internal_run_death_test).empty()) {
+        ASSERT_TRUE(platform.startHookThread(reason)) << reason;
+    }
+
+    EXPECT_EXIT(
+        {
+            Player player(platform);
+            player.stopRequested = false;
+            platform.beginPreciseTiming();
+            player.play(script({"LBUTTONDOWN:300:200", "LOGMOUSEPOS:340:260", "XBUTTONDOWN:340:260:2",
+                                "KEYDOWN:340:260:16"}));
+            TerminateProcess(GetCurrentProcess(), 7);
+        },
+        testing::ExitedWithCode(7), "");
+
+    const bool released = log.waitForLine("mouse 0x202 at 340,260");
+    if (!released) {
+        platform.injectKey(win::VkShift, win::KeyEventKeyUp);
+        platform.injectMouse(win::MouseXUp, win::XButton2);
+        platform.injectMouseButton(win::MouseLeftUp);
+    }
+    ASSERT_TRUE(released) << testing::PrintToString(log.lines());
+    EXPECT_EQ(log.lines(), (std::vector<std::string>{"mouse 0x201 at 300,200", "mouse 0x20b 2 at 340,260",
+                                                      "key 0 0x10 at 340,260", "key 1 0x10 at 340,260",
+                                                      "mouse 0x20c 2 at 340,260", "mouse 0x202 at 340,260"}));
 }
 
 }  // namespace

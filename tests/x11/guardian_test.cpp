@@ -11,8 +11,8 @@
 #include <thread>
 
 #include "child_process.h"
+#include "platform/held_input_ledger.h"
 #include "platform/system_platform.h"
-#include "platform/x11/held_input_ledger.h"
 #include "tests/x11/held_input_check.h"
 #include "x11_test_support.h"
 

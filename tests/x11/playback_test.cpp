@@ -130,6 +130,16 @@ TEST_F(X11PlaybackTest, StopInALongPauseReturnsPromptlyAndLetsGoOfTheDrag)
                                                                     {KeyRelease, shift, 80, 90}}));
 }
 
+TEST_F(X11PlaybackTest, AHugeWheelDeltaIsCutShortSoAStopNeverWaitsBehindIt)
+{
+    const auto started = Clock::now();
+    EXPECT_TRUE(player->play(script({"MOUSEWHEEL:70:80:-2147483520"})));
+    EXPECT_LT(Clock::now() - started, std::chrono::seconds(5));
+    const auto seen = observer->take();
+    EXPECT_EQ(seen.size(), 2u * 1200u);
+    EXPECT_EQ(seen.back(), (ObserverWindow::Seen{ButtonRelease, 5, 70, 80}));
+}
+
 TEST(X11Timing, SleepsNeverEndBeforeTheirDeadline)
 {
     const auto platform = createSystemPlatform();

@@ -5,16 +5,18 @@
 #include <string>
 #include <vector>
 
-// What a process injecting input through XTEST has pressed and not released, and which keycodes
-// it has bound to a symbol for a while, as the guardian process learns it from a stream of
-// two-byte messages (operation, X button number or keycode).
+// What a process injecting input has pressed and not released, and which keycodes it has bound to a
+// symbol for a while, as its guardian process learns it from a stream of two-byte messages
+// (operation, code). The codes are the backend's own: X button numbers (8 back, 9 forward) and
+// keycodes on X11; on Windows the virtual-key codes of the buttons (VK_LBUTTON to VK_XBUTTON2) and
+// of the keys.
 class HeldInputLedger {
 public:
     enum class Op : std::uint8_t { ButtonDown = 1, ButtonUp, KeyDown, KeyUp, Bind, Unbind };
 
     struct Input {
-        bool button;        // a pointer button; otherwise a keycode
-        std::uint8_t code;  // button number (X numbering: 8 back, 9 forward) or keycode
+        bool button;        // a pointer button; otherwise a key
+        std::uint8_t code;
         bool operator==(const Input& other) const { return button == other.button && code == other.code; }
     };
 

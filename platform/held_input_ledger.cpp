@@ -1,4 +1,4 @@
-#include "platform/x11/held_input_ledger.h"
+#include "platform/held_input_ledger.h"
 
 #include <algorithm>
 
