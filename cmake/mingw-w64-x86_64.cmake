@@ -15,6 +15,14 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # Keeps the host's Linux GTest and benchmark packages out of the Windows build.
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
+# The window's Qt: the prefix tools/build-qt-windows.sh prints, given as TAMBLO_WINDOWS_QT. The files
+# of Qt's static plugins look for their dependencies by absolute paths, which the root "/" leaves as
+# they are.
+if(TAMBLO_WINDOWS_QT)
+  list(APPEND CMAKE_FIND_ROOT_PATH /)
+  list(APPEND CMAKE_PREFIX_PATH "${TAMBLO_WINDOWS_QT}")
+endif()
+
 # Static libgcc, libstdc++ and winpthread: the programs then import only system DLLs.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 

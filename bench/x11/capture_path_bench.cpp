@@ -8,7 +8,7 @@
 #include "capture/recorder.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/x11/capture_dispatcher.h"
-#include "platform/x11/key_state_table.h"
+#include "platform/key_state_table.h"
 #include "platform/x11/keymap.h"
 
 namespace {

@@ -2,6 +2,12 @@
 
 #include "capture/input_listener.h"
 
+KeyStateTable& hookKeyStates()
+{
+    static KeyStateTable table;
+    return table;
+}
+
 LRESULT CALLBACK mouseHookProc(int nCode, WPARAM wParam, LPARAM lParam)
 {
     if (nCode == HC_ACTION) {
@@ -22,7 +28,9 @@ LRESULT CALLBACK keyboardHookProc(int nCode, WPARAM wParam, LPARAM lParam)
 {
     if (nCode == HC_ACTION) {
         const auto* record = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
-        deliverKeyEvent(static_cast<int>(wParam), static_cast<int>(record->vkCode));
+        const int virtualKey = static_cast<int>(record->vkCode);
+        hookKeyStates().set(virtualKey, wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN);
+        deliverKeyEvent(static_cast<int>(wParam), virtualKey);
     }
     return CallNextHookEx(nullptr, nCode, wParam, lParam);
 }

@@ -52,6 +52,8 @@ void HookThread::run(std::promise<std::string> installed)
         UnhookWindowsHookEx(mouseHook);
         return;
     }
+    // Keys pressed before the hooks came are not known to be down; none is taken to be.
+    hookKeyStates().clear();
     installed.set_value({});
 
     BOOL received;

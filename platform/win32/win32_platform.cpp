@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/system_platform.h"
+#include "platform/win32/hook_procedures.h"
 #include "platform/win32/input_records.h"
 
 Win32Platform::Win32Platform()
@@ -23,7 +24,7 @@ bool Win32Platform::cursorPos(ScreenPoint& point)
 
 std::uint16_t Win32Platform::keyState(int virtualKey)
 {
-    return static_cast<std::uint16_t>(GetKeyState(virtualKey));
+    return hookKeyStates().state(virtualKey);
 }
 
 bool Win32Platform::setCursorPos(int x, int y)

@@ -5,8 +5,8 @@
 #include "platform/win32/hook_thread.h"
 #include "platform/win32/timer_resolution.h"
 
-// The input services on Windows, each the User32 or kernel call of the same name; the capture
-// thread is a HookThread.
+// The input services on Windows, each the User32 or kernel call of the same name, but for key
+// states, which come from what the keyboard hook has seen; the capture thread is a HookThread.
 class Win32Platform : public PlatformInput {
 public:
     Win32Platform();

@@ -3,7 +3,7 @@
 #include <X11/X.h>
 
 #include "capture/input_listener.h"
-#include "platform/x11/key_state_table.h"
+#include "platform/key_state_table.h"
 #include "platform/x11/keymap.h"
 #include "platform/x11/virtual_keys.h"
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "platform/x11/display_connection.h"
-#include "platform/x11/key_state_table.h"
+#include "platform/key_state_table.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/platform_input.h"
-#include "platform/x11/key_state_table.h"
+#include "platform/key_state_table.h"
 #include "platform/x11/keymap.h"
 #include "platform/x11/record_capture.h"
 #include "platform/x11/xtest_injector.h"

@@ -1,6 +1,11 @@
 // Draws the program icon: a white computer mouse with its cable and an orange wheel, on a
 // transparent square canvas, 128 × 128 unless another size is given (the drawing is scaled, so
-// every size comes from the same shapes). Usage: tamblo_draw_icon <output.png> [size]
+// every size comes from the same shapes). An output named *.ico gets the Windows icon instead:
+// every size Explorer, the taskbar and Alt-Tab ask for, in one file.
+// Usage: tamblo_draw_icon <output.png> [size] | tamblo_draw_icon <output.ico>
+#include <QBuffer>
+#include <QDataStream>
+#include <QFile>
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
@@ -84,15 +89,8 @@ void drawWheel(QPainter& painter)
 
 constexpr int kDrawingSize = 128;
 
-}  // namespace
-
-int main(int argc, char** argv)
+QImage draw(int size)
 {
-    const int size = argc == 3 ? std::atoi(argv[2]) : kDrawingSize;
-    if (argc < 2 || argc > 3 || size < 1 || size > 1024) {
-        std::fprintf(stderr, "usage: %s <output.png> [size, 1 to 1024]\n", argv[0]);
-        return 2;
-    }
     QImage image(size, size, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     QPainter painter(&image);
@@ -103,5 +101,55 @@ int main(int argc, char** argv)
     drawBody(painter, bodyOutline());
     drawWheel(painter);
     painter.end();
-    return image.save(QString::fromLocal8Bit(argv[1]), "PNG") ? 0 : 1;
+    return image;
+}
+
+QByteArray png(const QImage& image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+// An icon file of PNG images (which Windows reads since Vista): a header, one directory entry per
+// image, then the images.
+bool saveWindowsIcon(const QString& path)
+{
+    const int sizes[] = {16, 24, 32, 48, 64, 128, 256};
+    QList<QByteArray> images;
+    for (int size : sizes)
+        images << png(draw(size));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    QDataStream out(&file);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out << quint16(0) << quint16(1) << quint16(images.size());
+    quint32 offset = 6 + 16 * images.size();
+    for (int i = 0; i < images.size(); ++i) {
+        const quint8 side = sizes[i] == 256 ? 0 : quint8(sizes[i]);  // 0 stands for 256
+        out << side << side << quint8(0) << quint8(0) << quint16(1) << quint16(32)
+            << quint32(images[i].size()) << offset;
+        offset += images[i].size();
+    }
+    for (const QByteArray& image : images)
+        out.writeRawData(image.constData(), image.size());
+    return out.status() == QDataStream::Ok && file.flush();
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const int size = argc == 3 ? std::atoi(argv[2]) : kDrawingSize;
+    if (argc < 2 || argc > 3 || size < 1 || size > 1024) {
+        std::fprintf(stderr, "usage: %s <output.png> [size, 1 to 1024] | %s <output.ico>\n", argv[0], argv[0]);
+        return 2;
+    }
+    const QString output = QString::fromLocal8Bit(argv[1]);
+    if (output.endsWith(QLatin1String(".ico")))
+        return saveWindowsIcon(output) ? 0 : 1;
+    return draw(size).save(output, "PNG") ? 0 : 1;
 }

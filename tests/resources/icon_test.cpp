@@ -2,6 +2,8 @@
 
 #include <QColor>
 #include <QImage>
+#include <QImageReader>
+#include <QList>
 #include <QString>
 
 #include <algorithm>
@@ -60,6 +62,21 @@ TEST(DrawnIconSource, The128PixelDrawingIsTheWindowsOwnIcon)
     ASSERT_EQ(drawn.size(), committed.size());
     EXPECT_LE(largestChannelDifference(drawn, committed), 2)
         << "the drawing changed: redraw resources/image/exe.png with tamblo_draw_icon";
+}
+
+TEST(DrawnIconSource, TheWindowsIconIsTheDrawingAtEachOfItsSizes)
+{
+    QImageReader reader(QStringLiteral(TAMBLO_WINDOWS_ICON));
+    QList<int> sizes;
+    for (int i = 0; i < reader.imageCount() && reader.jumpToImage(i); ++i) {
+        const QImage image = reader.read();
+        sizes << image.width();
+        const QImage drawn = installedIcon(image.width());
+        ASSERT_EQ(drawn.size(), image.size());
+        EXPECT_LE(largestChannelDifference(drawn, image.convertToFormat(QImage::Format_ARGB32)), 2)
+            << "the drawing changed: redraw resources/image/exe.ico with tamblo_draw_icon";
+    }
+    EXPECT_EQ(sizes, (QList<int>{16, 24, 32, 48, 64, 128, 256}));
 }
 
 }  // namespace

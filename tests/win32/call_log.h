@@ -24,12 +24,19 @@ public:
     }
 
     // Called with g_listenerMutex held, as the hooks do.
-    void onKeyEvent(int msgCode, int vk) override { add("key " + std::to_string(msgCode) + " " + hex(vk)); }
+    void onKeyEvent(int msgCode, int vk) override
+    {
+        const char* state = (platform.keyState(vk) & win::KeyStateDown) ? " down" : " up";
+        add("key " + std::to_string(msgCode) + " " + hex(vk) + (noteKeyState ? state : ""));
+    }
     // Wheel and side-button calls add their mouse data: "mouse 0x20a -120".
     void onMouseEvent(int msgCode, int mouseData) override
     {
         add("mouse " + hex(msgCode) + (mouseData == 0 ? "" : " " + std::to_string(mouseData)));
     }
+
+    // Whether key lines end with the key's state as the listener is told it, " down" or " up".
+    bool noteKeyState = false;
 
     std::vector<std::string> lines() const
     {

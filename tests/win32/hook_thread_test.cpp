@@ -150,6 +150,19 @@ TEST(HookProcedures, AnActionReachesTheListenerWithTheMessageAndTheRecordsKeyOrM
               (Lines{"key 0 0x5a", "key 4 0x77", "key 5 0x77", "key 1 0x5a", "mouse 0x20b 2", "mouse 0x20e -120"}));
 }
 
+TEST(HookProcedures, AKeyIsDownForTheListenerFromEachPressUntilItsRelease)
+{
+    Win32Platform platform;
+    CallLog log(platform);
+    log.noteKeyState = true;
+    for (const DirectCall& call : std::vector<DirectCall>{{true, WM_KEYDOWN, VK_F7}, {true, WM_KEYDOWN, VK_F7},
+                                                          {true, WM_KEYUP, VK_F7}, {true, WM_SYSKEYDOWN, VK_F8},
+                                                          {true, WM_SYSKEYUP, VK_F8}})
+        callProcedure(HC_ACTION, call);
+    EXPECT_EQ(log.lines(), (Lines{"key 0 0x76 down", "key 0 0x76 down", "key 1 0x76 up", "key 4 0x77 down",
+                                  "key 5 0x77 up"}));
+}
+
 TEST(HookProcedures, OtherCodesPassOnWithoutTheLockOrTheListener)
 {
     Win32Platform platform;

@@ -1,4 +1,4 @@
-#include "platform/x11/key_state_table.h"
+#include "platform/key_state_table.h"
 
 #include "platform/platform_input.h"
 

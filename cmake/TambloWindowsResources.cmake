@@ -1,0 +1,22 @@
+# Gives a Windows program its resources: the manifest (per-monitor DPI awareness, so coordinates
+# are physical pixels on every monitor), a version block and, if ICON names an .ico, its icon.
+# Usage: tamblo_windows_resources(<target> DESCRIPTION <text> [ICON <file.ico>])
+if(WIN32)
+  enable_language(RC)
+endif()
+
+function(tamblo_windows_resources target)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "DESCRIPTION;ICON" "")
+  set(folder "${CMAKE_CURRENT_BINARY_DIR}/${target}_resources")
+  set(TAMBLO_RESOURCE_NAME "${target}")
+  set(TAMBLO_RESOURCE_DESCRIPTION "${arg_DESCRIPTION}")
+  set(TAMBLO_RESOURCE_MANIFEST "${folder}/${target}.manifest")
+  set(TAMBLO_RESOURCE_ICON "")
+  if(arg_ICON)
+    set(TAMBLO_RESOURCE_ICON "1 ICON \"${arg_ICON}\"")
+  endif()
+  configure_file("${PROJECT_SOURCE_DIR}/resources/windows/program.manifest.in" "${TAMBLO_RESOURCE_MANIFEST}" @ONLY)
+  configure_file("${PROJECT_SOURCE_DIR}/resources/windows/program.rc.in" "${folder}/${target}.rc" @ONLY)
+  target_sources(${target} PRIVATE "${folder}/${target}.rc")
+  set_source_files_properties("${folder}/${target}.rc" PROPERTIES OBJECT_DEPENDS "${TAMBLO_RESOURCE_MANIFEST};${arg_ICON}")
+endfunction()
