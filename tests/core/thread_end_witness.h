@@ -11,11 +11,16 @@
 // waiting for it is caught every time.
 class ThreadEndWitness : public Recorder {
 public:
-    explicit ThreadEndWitness(PlatformInput& platform) : Recorder(platform) { attachCodec(nullptr); }
+    explicit ThreadEndWitness(PlatformInput& platform) : Recorder(platform)
+    {
+        attachCodec(nullptr);
+        endedFlag() = &ended;
+    }
+    ~ThreadEndWitness() { endedFlag() = nullptr; }
 
     void onMouseEvent(int, int) override
     {
-        thread_local SlowEnd marker{ended};
+        thread_local SlowEnd marker;
         called = true;
     }
 
@@ -23,12 +28,19 @@ public:
     std::atomic<bool> ended{false};
 
 private:
+    // The marker keeps nothing of its own: with mingw's emulated thread-local storage its memory
+    // may be freed before its destructor runs.
     struct SlowEnd {
-        std::atomic<bool>& ended;
         ~SlowEnd()
         {
             std::this_thread::sleep_for(std::chrono::milliseconds(200));
-            ended = true;
+            if (std::atomic<bool>* flag = endedFlag())
+                *flag = true;
         }
     };
+    static std::atomic<bool>*& endedFlag()
+    {
+        static std::atomic<bool>* flag = nullptr;
+        return flag;
+    }
 };
