@@ -28,13 +28,12 @@ public:
         // Each up flag is its down flag shifted left by one.
         buttons |= flags & kButtonDownFlags;
         buttons &= ~((flags >> 1) & kButtonDownFlags);
-        for (const int side : {win::XButton1, win::XButton2}) {
-            if (mouseData != side)
-                continue;
+        if (mouseData == win::XButton1 || mouseData == win::XButton2) {
+            const std::uint32_t side = 1u << mouseData;
             if (flags & win::MouseXDown)
-                sideButtons |= 1u << side;
+                sideButtons |= side;
             if (flags & win::MouseXUp)
-                sideButtons &= ~(1u << side);
+                sideButtons &= ~side;
         }
     }
 
