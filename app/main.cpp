@@ -7,10 +7,11 @@
 #include <string>
 
 #include "capture/recovery.h"
-#include "platform/abrupt_end.h"
-#include "platform/recovery_folder.h"
+#include "system/abrupt_end.h"
+#include "system/recovery_folder.h"
 #include "platform/system_platform.h"
-#include "platform/termination_requests.h"
+#include "system/session.h"
+#include "system/termination_requests.h"
 #include "ui/capture_failure.h"
 #include "ui/desktop_limitation.h"
 #include "ui/qtamblo.h"

@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "capture/input_listener.h"
-#include "platform/file_replace.h"
+#include "system/file_replace.h"
 #include "platform/platform_input.h"
 #include "script/script_codec.h"
 

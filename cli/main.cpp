@@ -3,8 +3,8 @@
 
 #include "cli/arguments.h"
 #include "cli/commands.h"
-#include "platform/console.h"
-#include "platform/termination_requests.h"
+#include "system/console.h"
+#include "system/termination_requests.h"
 
 #ifndef TAMBLO_VERSION
 #define TAMBLO_VERSION "unknown"

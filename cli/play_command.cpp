@@ -10,7 +10,7 @@
 #include "cli/progress_line.h"
 #include "cli/script_check.h"
 #include "cli/session.h"
-#include "platform/console.h"
+#include "system/console.h"
 #include "platform/system_platform.h"
 #include "playback/player.h"
 

@@ -11,7 +11,7 @@
 #include "cli/commands.h"
 #include "cli/session.h"
 #include "platform/system_platform.h"
-#include "platform/termination_requests.h"
+#include "system/termination_requests.h"
 
 namespace {
 

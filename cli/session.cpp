@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <thread>
 
-#include "platform/termination_requests.h"
+#include "system/termination_requests.h"
 
 Session::Session(PlatformInput& platform, const KeyChord& stopKey, std::atomic<bool>& stop)
     : input(platform), stopKey(stopKey), stop(stop)

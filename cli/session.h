@@ -9,6 +9,7 @@
 #include "cli/stop_key_listener.h"
 #include "platform/platform_input.h"
 #include "platform/system_platform.h"
+#include "system/session.h"
 #include "script/script_codec.h"
 
 // What play and record share: the system's input services, the capture thread watching for the

@@ -1,4 +1,4 @@
-#include "platform/guardian_link.h"
+#include "guardian/guardian_link.h"
 
 namespace {
 

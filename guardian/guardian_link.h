@@ -4,7 +4,7 @@
 #include <mutex>
 #include <string>
 
-#include "platform/held_input_ledger.h"
+#include "guardian/held_input_ledger.h"
 
 // The injecting side's line to its guardian process (tamblo-guardian), which releases what this
 // process still holds once this process has ended, however it ended. Started on demand and

@@ -1,4 +1,4 @@
-#include "platform/held_input_ledger.h"
+#include "guardian/held_input_ledger.h"
 
 #include <algorithm>
 

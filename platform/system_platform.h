@@ -1,40 +1,9 @@
 #pragma once
 
-#include <cstdint>
 #include <memory>
-#include <string>
 
 #include "platform/platform_input.h"
 
 // The real input services of the system this program was built for (X11 on Linux, Win32 on
 // Windows). Implemented once per backend, in its own folder.
 std::unique_ptr<PlatformInput> createSystemPlatform();
-
-// Whether the display this program works on can be opened. When it cannot, `english` and `chinese`
-// say why, each as a sentence for standard error, since no window can show it.
-bool displayAvailable(std::string& english, std::string& chinese);
-
-// A name under which one instance per user and display can be found by the next one started: a
-// local socket name, or a full path where the system keeps a private folder per user.
-std::string instanceName();
-
-// What the user should know about the desktop before relying on a recording, e.g. that a Wayland
-// session shows only the windows of X11 programs to this program; each as one sentence. False
-// when there is nothing to say.
-bool desktopLimitation(std::string& english, std::string& chinese);
-
-// A running command-line session claims its stop key for this user and display while it lasts, so
-// that the window, whose hot keys F7 and F8 may be that key, does not also act on it.
-class StopKeyClaim {
-public:
-    explicit StopKeyClaim(int virtualKey);
-    ~StopKeyClaim();
-    StopKeyClaim(const StopKeyClaim&) = delete;
-    StopKeyClaim& operator=(const StopKeyClaim&) = delete;
-
-private:
-    std::intptr_t handle;
-};
-
-// Whether a command-line session claims `virtualKey`. Never blocks: the capture thread asks.
-bool stopKeyClaimed(int virtualKey);

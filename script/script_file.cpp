@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <new>
 
-#include "platform/regular_file.h"
+#include "system/regular_file.h"
 
 namespace {
 

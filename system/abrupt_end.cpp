@@ -1,4 +1,4 @@
-#include "platform/abrupt_end.h"
+#include "system/abrupt_end.h"
 
 #include <atomic>
 #include <chrono>

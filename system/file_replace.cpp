@@ -1,4 +1,4 @@
-#include "platform/file_replace.h"
+#include "system/file_replace.h"
 
 std::string FileFailure::reason() const
 {

@@ -1,6 +1,6 @@
-#include "platform/termination_requests.h"
+#include "system/termination_requests.h"
 
-#include "platform/termination_record.h"
+#include "system/termination_record.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/system_platform.h"
+#include "system/session.h"
 #include "ui/window_title.h"
 
 void announceDesktopLimitation(QWidget* parent)

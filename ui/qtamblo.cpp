@@ -19,9 +19,9 @@
 
 #include "script/script_file.h"
 #include "capture/input_listener.h"
-#include "platform/file_replace.h"
+#include "system/file_replace.h"
 #include "platform/platform_input.h"
-#include "platform/system_platform.h"
+#include "system/session.h"
 #include "ui/save_failure.h"
 #include "ui/unplayable_script.h"
 #include "ui/window_commands.h"

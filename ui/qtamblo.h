@@ -9,7 +9,7 @@
 
 #include "capture/own_click.h"
 #include "capture/recorder.h"
-#include "platform/termination_requests.h"
+#include "system/termination_requests.h"
 #include "playback/player.h"
 #include "script/script_codec.h"
 #include "ui/ui_tamblo.h"

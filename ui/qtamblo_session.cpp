@@ -9,8 +9,8 @@
 #include <cstdio>
 
 #include "capture/recovery.h"
-#include "platform/recovery_folder.h"
-#include "platform/termination_requests.h"
+#include "system/recovery_folder.h"
+#include "system/termination_requests.h"
 #include "ui/qtamblo.h"
 
 void QTamblo::bringToFront()

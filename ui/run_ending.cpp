@@ -3,8 +3,8 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
-#include "platform/abrupt_end.h"
-#include "platform/termination_requests.h"
+#include "system/abrupt_end.h"
+#include "system/termination_requests.h"
 #include "ui/qtamblo.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 
-#include "platform/file_replace.h"
+#include "system/file_replace.h"
 
 namespace {
 

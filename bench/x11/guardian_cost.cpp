@@ -9,7 +9,7 @@
 
 #include "bench_stats.h"
 #include "platform/system_platform.h"
-#include "platform/x11/guardian_link.h"
+#include "guardian/x11/socket_guardian_link.h"
 
 namespace {
 

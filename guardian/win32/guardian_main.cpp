@@ -12,7 +12,7 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/held_input_ledger.h"
+#include "guardian/held_input_ledger.h"
 #include "platform/win32/input_records.h"
 
 namespace {

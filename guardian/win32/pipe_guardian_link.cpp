@@ -1,4 +1,4 @@
-#include "platform/win32/guardian_link.h"
+#include "guardian/win32/pipe_guardian_link.h"
 
 #include <cstdint>
 #include <vector>

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/guardian_link.h"
+#include "guardian/guardian_link.h"
 
 // The line to tamblo-guardian.exe on Windows: an anonymous pipe, whose read end the guardian
 // inherits with a handle to this process that it waits on. Once this process has ended however

@@ -11,7 +11,7 @@
 #include <csignal>
 #include <unistd.h>
 
-#include "platform/held_input_ledger.h"
+#include "guardian/held_input_ledger.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/x11/guardian_link.h"
+#include "guardian/x11/socket_guardian_link.h"
 
 #include <fcntl.h>
 #include <signal.h>

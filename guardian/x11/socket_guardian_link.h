@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/guardian_link.h"
+#include "guardian/guardian_link.h"
 
 // The line to tamblo-guardian on X11: a local stream socket that is the guardian's standard input.
 // When this process ends in any way the guardian reads end of file, releases what this process

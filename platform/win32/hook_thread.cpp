@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "platform/win32/hook_procedures.h"
-#include "platform/win32/system_error.h"
+#include "system/win32/system_error.h"
 
 HookThread::~HookThread()
 {

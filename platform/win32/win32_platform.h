@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/platform_input.h"
-#include "platform/win32/guardian_link.h"
+#include "guardian/win32/pipe_guardian_link.h"
 #include "platform/win32/hook_thread.h"
 #include "platform/win32/timer_resolution.h"
 

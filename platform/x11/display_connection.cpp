@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/abrupt_end.h"
+#include "system/abrupt_end.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <mutex>
 
 #include "platform/platform_input.h"
-#include "platform/x11/guardian_link.h"
+#include "guardian/x11/socket_guardian_link.h"
 #include "platform/x11/keymap.h"
 
 // Pointer queries and synthetic input through XTEST, on a connection of its own that any thread

@@ -1,4 +1,4 @@
-#include "platform/console.h"
+#include "system/console.h"
 
 #include <unistd.h>
 

@@ -1,5 +1,5 @@
-#include "platform/file_replace.h"
-#include "platform/posix/posix_file_calls.h"
+#include "system/file_replace.h"
+#include "system/posix/posix_file_calls.h"
 
 #include <atomic>
 #include <cerrno>

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/file_replace.h"
+#include "system/file_replace.h"
 
 // The system calls that replacing a file makes, each replaceable, so that a test can make one fail
 // as a full disk or a failing device would. Each reports failure as the system call does: -1 with

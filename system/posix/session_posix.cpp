@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "platform/system_platform.h"
+#include "system/session.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-#include "platform/termination_requests.h"
-#include "platform/termination_record.h"
+#include "system/termination_requests.h"
+#include "system/termination_record.h"
 
 #include <csignal>
 #include <cerrno>

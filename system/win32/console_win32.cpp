@@ -1,9 +1,9 @@
-#include "platform/console.h"
+#include "system/console.h"
 
 #include <windows.h>
 #include <shellapi.h>
 
-#include "platform/win32/wide_text.h"
+#include "system/win32/wide_text.h"
 
 std::vector<std::string> commandLineArguments(int argc, char** argv)
 {

@@ -1,4 +1,4 @@
-#include "platform/file_replace.h"
+#include "system/file_replace.h"
 
 #include <windows.h>
 
@@ -6,8 +6,8 @@
 #include <atomic>
 #include <optional>
 
-#include "platform/win32/system_error.h"
-#include "platform/win32/wide_text.h"
+#include "system/win32/system_error.h"
+#include "system/win32/wide_text.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/recovery_folder.h"
+#include "system/recovery_folder.h"
 
 #include <cstdlib>
 

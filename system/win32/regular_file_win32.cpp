@@ -1,11 +1,11 @@
-#include "platform/regular_file.h"
+#include "system/regular_file.h"
 
 #include <windows.h>
 
 #include <algorithm>
 
-#include "platform/win32/system_error.h"
-#include "platform/win32/wide_text.h"
+#include "system/win32/system_error.h"
+#include "system/win32/wide_text.h"
 
 RegularFileReader::~RegularFileReader()
 {

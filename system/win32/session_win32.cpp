@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/system_platform.h"
+#include "system/session.h"
 
 bool displayAvailable(std::string&, std::string&)
 {

@@ -8,6 +8,7 @@
 
 #include "capture/input_listener.h"
 #include "platform/system_platform.h"
+#include "system/session.h"
 #include "window_fixture.h"
 #include "x_session.h"
 

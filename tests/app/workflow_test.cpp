@@ -13,7 +13,7 @@
 #include <optional>
 
 #include "capture/input_listener.h"
-#include "platform/file_replace.h"
+#include "system/file_replace.h"
 #include "tests/core/file_size_limit.h"
 #include "ui/save_failure.h"
 #include "ui/unplayable_script.h"

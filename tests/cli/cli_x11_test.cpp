@@ -15,7 +15,7 @@
 #include <tuple>
 
 #include "cli_process.h"
-#include "platform/system_platform.h"
+#include "system/session.h"
 #include "screen_window.h"
 #include "tests/core/temp_dir.h"
 #include "x11_test_support.h"

@@ -4,7 +4,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/abrupt_end.h"
+#include "system/abrupt_end.h"
 
 // Each case ends a child process of its own: an abrupt end cannot be undone.
 namespace {

@@ -9,8 +9,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "platform/file_replace.h"
-#include "platform/posix/posix_file_calls.h"
+#include "system/file_replace.h"
+#include "system/posix/posix_file_calls.h"
 #include "tests/core/file_size_limit.h"
 #include "tests/core/temp_dir.h"
 

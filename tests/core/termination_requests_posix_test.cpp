@@ -4,7 +4,7 @@
 #include <csignal>
 #include <cstdlib>
 
-#include "platform/termination_requests.h"
+#include "system/termination_requests.h"
 
 // Each case runs in a child process of its own: the watch is process-wide and cannot be undone.
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_replace.h"
+#include "system/file_replace.h"
 #include "tests/core/temp_dir.h"
 #include <windows.h>
 

@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "child_process.h"
-#include "platform/held_input_ledger.h"
+#include "guardian/held_input_ledger.h"
 #include "platform/system_platform.h"
 #include "tests/x11/held_input_check.h"
 #include "x11_test_support.h"
