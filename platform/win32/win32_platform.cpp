@@ -6,7 +6,7 @@
 #include "platform/win32/hook_procedures.h"
 #include "platform/win32/input_records.h"
 
-Win32Platform::Win32Platform()
+Win32Platform::Win32Platform(PlaybackWait::Way wait) : playbackWait(wait)
 {
     // Wine confines the pointer to the desktop window, which it creates only when first asked for;
     // until then, in a process without windows, every pointer move would land at (0, 0).
@@ -64,22 +64,19 @@ void Win32Platform::injectKey(std::uint32_t virtualKey, std::uint32_t flags)
 
 void Win32Platform::sleepUntil(Clock::time_point deadline)
 {
-    // Whole milliseconds are slept; the last fraction is spent yielding (Sleep(0)), since rounding
-    // it up to a whole Sleep would add about half a millisecond to every 10 ms playback wait.
-    for (Clock::duration left = deadline - now(); left > Clock::duration::zero(); left = deadline - now())
-        Sleep(static_cast<DWORD>(std::chrono::floor<std::chrono::milliseconds>(left).count()));
+    playbackWait.until(deadline);
 }
 
 void Win32Platform::beginPreciseTiming()
 {
     // A playback begins: its guardian is started now rather than on the first press.
     guardian.start();
-    timerResolution.raise();
+    playbackWait.begin();
 }
 
 void Win32Platform::endPreciseTiming()
 {
-    timerResolution.restore();
+    playbackWait.end();
 }
 
 void Win32Platform::debugOutput(const char* text)

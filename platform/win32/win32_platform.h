@@ -3,13 +3,16 @@
 #include "platform/platform_input.h"
 #include "guardian/win32/pipe_guardian_link.h"
 #include "platform/win32/hook_thread.h"
-#include "platform/win32/timer_resolution.h"
+#include "platform/win32/playback_wait.h"
 
 // The input services on Windows, each the User32 or kernel call of the same name, but for key
 // states, which come from what the keyboard hook has seen; the capture thread is a HookThread.
 class Win32Platform : public PlatformInput {
 public:
-    Win32Platform();
+    // A benchmark may ask for the fallback way of waiting, to compare the two.
+    explicit Win32Platform(PlaybackWait::Way wait = PlaybackWait::Way::HighResolutionTimer);
+
+    PlaybackWait::Way waitingWay() const { return playbackWait.way(); }
 
     bool cursorPos(ScreenPoint& point) override;
     std::uint16_t keyState(int virtualKey) override;
@@ -30,7 +33,7 @@ public:
 
 private:
     HookThread hookThread;
-    TimerResolution timerResolution;
+    PlaybackWait playbackWait;
     // Hears of every press and release, and releases what is left if this process is killed.
     PipeGuardianLink guardian;
 };
