@@ -7,6 +7,8 @@
 
 #include "capture/recorder.h"
 
+// Paths are UTF-8 here, as everywhere inside: std::filesystem would read narrow strings in
+// Windows' ANSI code page.
 namespace fs = std::filesystem;
 
 namespace {
@@ -16,14 +18,14 @@ constexpr char kExtension[] = ".tbcode";
 
 bool isRecoveredScript(const fs::path& path)
 {
-    const std::string name = path.filename().string();
+    const std::string name = path.filename().u8string();
     return name.rfind(kPrefix, 0) == 0 && path.extension() == kExtension;
 }
 
 // The time stamp in the name orders the files; numbered twins follow their first, by number.
 std::pair<std::string, long> orderKey(const std::string& path)
 {
-    const std::string stem = fs::path(path).stem().string();
+    const std::string stem = fs::u8path(path).stem().u8string();
     constexpr std::size_t kStampEnd = sizeof kPrefix - 1 + 15;  // "YYYYMMDD-HHMMSS"
     if (stem.size() <= kStampEnd + 1 || stem[kStampEnd] != '-')
         return {stem, 1};
@@ -40,13 +42,13 @@ std::string newFilePath(const std::string& folder, std::time_t when)
     char stamp[32] = "unknown-time";
     if (const std::tm* local = std::localtime(&when))
         std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", local);
-    const fs::path base = fs::path(folder) / (std::string(kPrefix) + stamp);
-    fs::path candidate = base.string() + kExtension;
+    const std::string base = (fs::u8path(folder) / (std::string(kPrefix) + stamp)).u8string();
+    fs::path candidate = fs::u8path(base + kExtension);
     std::error_code error;
     // Two ends within one second (a second instance's, a test's) must not overwrite each other.
     for (int number = 2; fs::exists(candidate, error); ++number)
-        candidate = base.string() + "-" + std::to_string(number) + kExtension;
-    return candidate.string();
+        candidate = fs::u8path(base + "-" + std::to_string(number) + kExtension);
+    return candidate.u8string();
 }
 
 std::vector<std::string> recoveredScripts(const std::string& folder)
@@ -55,9 +57,9 @@ std::vector<std::string> recoveredScripts(const std::string& folder)
     std::error_code error;
     if (folder.empty())
         return found;
-    for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
+    for (fs::directory_iterator entry(fs::u8path(folder), error), end; !error && entry != end; entry.increment(error)) {
         if (entry->is_regular_file(error) && isRecoveredScript(entry->path()))
-            found.push_back(entry->path().string());
+            found.push_back(entry->path().u8string());
     }
     std::sort(found.begin(), found.end(),
               [](const std::string& a, const std::string& b) { return orderKey(a) < orderKey(b); });
@@ -72,7 +74,7 @@ bool save(const Recorder& recorder, const std::vector<InputEvent>& capture, cons
         return false;
     }
     std::error_code error;
-    fs::create_directories(folder, error);
+    fs::create_directories(fs::u8path(folder), error);
     const std::string file = newFilePath(folder, std::time(nullptr));
     std::string reason;
     if (!recorder.saveToFile(file, capture, &reason)) {

@@ -82,7 +82,7 @@ public:
     virtual void beginPreciseTiming() {}
     virtual void endPreciseTiming() {}
 
-    // OutputDebugStringA.
+    // OutputDebugString: UTF-8 text for an attached debugger.
     virtual void debugOutput(const char* text) = 0;
 
     // Whether presses of this virtual key reach the capture thread, i.e. the keyboard has a key

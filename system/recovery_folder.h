@@ -4,5 +4,6 @@
 
 // The folder that keeps recordings the program had to save on its own because it was ending
 // before the user could save them: $XDG_DATA_HOME/tamblo (by default ~/.local/share/tamblo), or
-// %LOCALAPPDATA%\tamblo on Windows. Empty when the environment names no such place. Not created.
+// the user's local application data folder\tamblo on Windows (%LOCALAPPDATA%\tamblo), UTF-8. Empty
+// when the system names no such place. Not created.
 std::string recoveryFolder();

@@ -15,19 +15,25 @@ packages=(
 if [[ "${1:-}" == "--windows" ]]; then
   # The -posix compiler has std::thread/std::mutex; the mingw-w64 meta-package must not be used.
   packages+=(g++-mingw-w64-x86-64-posix wine64 wine nsis)
+  # A Chinese system under Wine (ANSI code page 936) needs the zh_CN.UTF-8 locale.
+  packages+=(locales)
 fi
 if [[ "${1:-}" == "--screenshots" ]]; then
   # A window manager, a system tray and a screen grabber for the README's pictures.
   packages+=(openbox trayer imagemagick)
 fi
 
+SUDO=""
+[[ $(id -u) -ne 0 ]] && SUDO="sudo"
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 if ((${#missing[@]})); then
-  SUDO=""
-  [[ $(id -u) -ne 0 ]] && SUDO="sudo"
   $SUDO apt-get update
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+if [[ "${1:-}" == "--windows" ]] && ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf-\?8'; then
+  $SUDO localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
 fi

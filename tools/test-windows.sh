@@ -31,8 +31,10 @@ wine=/usr/lib/wine/wine64
 
 xvfb_pid=""
 keeper_pid=""
+chinese_prefix="$PWD/$build/wineprefix-zh"
 cleanup() {
   wineserver -k 2>/dev/null || true
+  WINEPREFIX="$chinese_prefix" wineserver -k 2>/dev/null || true
   [[ -z "$keeper_pid" ]] || wait "$keeper_pid" 2>/dev/null || true
   if [[ -n "$xvfb_pid" ]]; then
     kill "$xvfb_pid" 2>/dev/null || true
@@ -54,19 +56,22 @@ rm -f "$display_file"
 [[ "$DISPLAY" != ":" ]] || { echo "Xvfb did not start" >&2; exit 1; }
 
 # One persistent wineserver and one boot, so the tests do not each wait for Wine's services.
-mkdir -p "$WINEPREFIX"
-wineserver -p
-"$wine" wineboot >/dev/null 2>&1
-if [[ ! -f "$WINEPREFIX/.crash-dialog-off" ]]; then
-  # A crashing test must fail, not wait for someone to close Wine's crash dialog.
-  "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-  touch "$WINEPREFIX/.crash-dialog-off"
-fi
-if [[ ! -f "$WINEPREFIX/.unmanaged-windows" ]]; then
-  # Xvfb has no window manager: Wine would wait two seconds for one at every window it hides.
-  "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-  touch "$WINEPREFIX/.unmanaged-windows"
-fi
+prepare_prefix() {
+  mkdir -p "$WINEPREFIX"
+  wineserver -p
+  "$wine" wineboot >/dev/null 2>&1
+  if [[ ! -f "$WINEPREFIX/.crash-dialog-off" ]]; then
+    # A crashing test must fail, not wait for someone to close Wine's crash dialog.
+    "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    touch "$WINEPREFIX/.crash-dialog-off"
+  fi
+  if [[ ! -f "$WINEPREFIX/.unmanaged-windows" ]]; then
+    # Xvfb has no window manager: Wine would wait two seconds for one at every window it hides.
+    "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+    touch "$WINEPREFIX/.unmanaged-windows"
+  fi
+}
+prepare_prefix
 
 # Wine's desktop process ends soon after the last program that uses it, and each test program would
 # start it again (about a second each). A console waiting on a pipe that never delivers keeps it.
@@ -79,6 +84,18 @@ keeper_pid=$!
 exec 4<&-
 
 ctest --test-dir "$build" --output-on-failure --timeout 120 --parallel 2
+
+# The window's path once more as the user 张三 on a Chinese system: ANSI code page 936 and the
+# profile C:\users\张三, where recordings are kept and found again. A prefix of its own, since Wine
+# names the profile after $USER when it makes a prefix.
+(
+  export WINEPREFIX="$chinese_prefix" LANG=zh_CN.UTF-8 USER=张三
+  prepare_prefix
+  [[ -d "$WINEPREFIX/drive_c/users/张三" ]] || { echo "FAILED: Wine made no profile C:\users\张三" >&2; exit 1; }
+  timeout 300 "$wine" "$build/tests/win32/tamblo_win32_tests.exe" --gtest_filter='WindowEndToEnd.*' ||
+    { echo "FAILED: the window as 张三" >&2; exit 1; }
+) || exit 1
+echo "tamblo.exe: the window's path as 张三 on a Chinese system passed"
 
 # tamblo.exe is one file for the GUI subsystem: Qt and the compiler's runtime are linked in, so it
 # imports only DLLs that come with Windows.

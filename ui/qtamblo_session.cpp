@@ -2,7 +2,6 @@
 // asked to from outside, and keeping a capture that would otherwise be lost.
 #include <QAction>
 #include <QCoreApplication>
-#include <QFile>
 #include <QMessageBox>
 
 #include <algorithm>
@@ -68,7 +67,7 @@ void QTamblo::keepCancelledCapture(const std::vector<InputEvent>& capture)
     savePending = false;
     if (kept)
         QMessageBox::information(this, translatedTitle(),
-                                 tr("录制未保存，已存入：") + QLatin1Char('\n') + QFile::decodeName(QByteArray::fromStdString(path)),
+                                 tr("录制未保存，已存入：") + QLatin1Char('\n') + QString::fromUtf8(path.c_str()),
                                  QMessageBox::Ok, QMessageBox::NoButton);
     else
         QMessageBox::warning(this, translatedTitle(),

@@ -1,7 +1,6 @@
 #include "ui/recovered_scripts.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QMessageBox>
 #include <QStringList>
 
@@ -13,7 +12,7 @@ void announceRecoveredScripts(QWidget* parent, const std::vector<std::string>& p
         return;
     QStringList names;
     for (const std::string& path : paths)
-        names << QFile::decodeName(QByteArray::fromStdString(path));
+        names << QString::fromUtf8(path.c_str());
     auto tr = [](const char* text) { return QCoreApplication::translate("QTamblo", text); };
     const QString text = tr("没有保存的录制已自动存入：") + QLatin1String("\n\n")
         + names.join(QLatin1Char('\n')) + QLatin1String("\n\n")

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "system/win32/wide_text.h"
+
 namespace {
 
 // Room for thousands of messages: a guardian that reads them as they come never fills it.
@@ -149,5 +151,5 @@ void PipeGuardianLink::close()
 
 void PipeGuardianLink::debugOutput(const char* text)
 {
-    OutputDebugStringA(text);
+    debugOutputUtf8(text);
 }

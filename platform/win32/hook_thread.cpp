@@ -58,7 +58,7 @@ void HookThread::run(std::promise<std::string> installed)
 
     BOOL received;
     while ((received = GetMessageW(&message, nullptr, 0, 0)) != 0 && received != -1) {
-        OutputDebugStringA("Message\r\n");
+        OutputDebugStringW(L"Message\r\n");
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }

@@ -5,6 +5,7 @@
 #include "platform/system_platform.h"
 #include "platform/win32/hook_procedures.h"
 #include "platform/win32/input_records.h"
+#include "system/win32/wide_text.h"
 
 Win32Platform::Win32Platform(PlaybackWait::Way wait) : playbackWait(wait)
 {
@@ -81,7 +82,7 @@ void Win32Platform::endPreciseTiming()
 
 void Win32Platform::debugOutput(const char* text)
 {
-    OutputDebugStringA(text);
+    debugOutputUtf8(text);
 }
 
 bool Win32Platform::startHookThread(std::string& reason)

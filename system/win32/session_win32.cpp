@@ -3,6 +3,7 @@
 #include <string>
 
 #include "system/session.h"
+#include "system/win32/wide_text.h"
 
 bool displayAvailable(std::string&, std::string&)
 {
@@ -15,11 +16,11 @@ std::string instanceName()
     // Pipe names are machine-wide: the session and the user name make them per user and desktop.
     DWORD session = 0;
     ProcessIdToSessionId(GetCurrentProcessId(), &session);
-    char user[256] = "";
-    DWORD length = sizeof user;
-    if (!GetUserNameA(user, &length))
-        user[0] = '\0';
-    return "tamblo-" + std::to_string(session) + "-" + user;
+    wchar_t user[257] = L"";
+    DWORD length = 257;
+    if (!GetUserNameW(user, &length))
+        user[0] = L'\0';
+    return "tamblo-" + std::to_string(session) + "-" + wideToUtf8(user);
 }
 
 bool desktopLimitation(std::string&, std::string&)

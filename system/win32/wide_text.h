@@ -29,3 +29,10 @@ inline std::string wideToUtf8(const wchar_t* wide)
     utf8.pop_back();
     return utf8;
 }
+
+// OutputDebugString for UTF-8 text; text that is not UTF-8 is not passed on.
+inline void debugOutputUtf8(const char* text)
+{
+    if (const auto wide = utf8ToWide(text))
+        OutputDebugStringW(wide->c_str());
+}

@@ -1,7 +1,11 @@
-// A person's path through tamblo.exe: record three clicks with F7, save them, play them back with F8
-// while a mouse hook of this process witnesses the replayed clicks, stop a long pause with F8, start
-// a recording from another process with 0x464, close the window, and end the desktop session.
+// A person's path through tamblo.exe: record three clicks with F7, save them into a folder with a
+// Chinese name, play them back with F8 while a mouse hook of this process witnesses the replayed
+// clicks, stop a long pause with F8, start recordings from another process with 0x464, cancel the
+// save of one and close the window during another, start again to be told of both, and end the
+// desktop session. The Windows leg runs it once more as a Chinese user on a Chinese system.
 #include <windows.h>
+#include <knownfolders.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -13,6 +17,7 @@
 #include <vector>
 
 #include "platform/win32/win32_platform.h"
+#include "system/win32/wide_text.h"
 #include "tests/win32/call_log.h"
 
 namespace {
@@ -92,6 +97,29 @@ HWND awaitWindow(const std::wstring& title, HWND besides = nullptr)
     return search.found;
 }
 
+// Where tamblo keeps recordings it saved on its own: in the user's profile, whatever its name.
+std::wstring recoveryFolder()
+{
+    wchar_t* localAppData = nullptr;
+    SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_DEFAULT, nullptr, &localAppData);
+    std::wstring folder = std::wstring(localAppData ? localAppData : L"") + L"\\tamblo";
+    CoTaskMemFree(localAppData);
+    return folder;
+}
+
+// The recordings kept there; with `remove`, they are deleted as well.
+int recoveredFiles(bool remove = false)
+{
+    WIN32_FIND_DATAW found;
+    int count = 0;
+    const HANDLE search = FindFirstFileW((recoveryFolder() + L"\\recovered-*.tbcode").c_str(), &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found), ++count)
+        if (remove)
+            DeleteFileW((recoveryFolder() + L"\\" + found.cFileName).c_str());
+    FindClose(search);
+    return count;
+}
+
 bool awaitGone(HWND window) { return waitFor([window] { return !IsWindowVisible(window); }); }
 
 // What a message box says, as Ctrl+C copies it on Windows: title, text and button labels.
@@ -138,17 +166,18 @@ TEST(WindowEndToEnd, RecordSavePlayStopAndClose)
 {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
-    const std::wstring folder = std::wstring(temp) + L"tamblo-e2e-" + std::to_wstring(GetCurrentProcessId());
+    const std::wstring folder = std::wstring(temp) + L"tamblo-e2e-脚本-" + std::to_wstring(GetCurrentProcessId());
     CreateDirectoryW(folder.c_str(), nullptr);
     const std::wstring script = folder + L"\\walk.tbcode";
     const std::wstring pause = folder + L"\\pause.tbcode";
     std::ofstream(pause.c_str()) << "LOGMOUSEPOS:700:500\nSLEEP:30000:0:0:0:0\nLBUTTONDOWN:700:500\nLBUTTONUP:700:500\n";
 
-    // The program logs its recording starts and stops to a file, and keeps its recoveries here.
+    // The program logs its recording starts and stops to a file; it keeps its recoveries in the
+    // user's own folder, which this test empties first.
+    recoveredFiles(true);
     const std::wstring logPath = folder + L"\\log.txt";
     SetEnvironmentVariableW(L"QT_LOGGING_RULES", L"tamblo.record.info=true");
     SetEnvironmentVariableW(L"QT_FORCE_STDERR_LOGGING", L"1");
-    SetEnvironmentVariableW(L"LOCALAPPDATA", folder.c_str());
     auto start = [&logPath] {
         SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
         HANDLE log = CreateFileW(logPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
@@ -259,29 +288,53 @@ TEST(WindowEndToEnd, RecordSavePlayStopAndClose)
     tap(VK_RETURN);
     ASSERT_TRUE(awaitGone(box));
 
-    // 4. Another process starts a recording; closing the window ends the program as 退出 does.
+    // 4. Another process starts a recording; a cancelled save keeps it in the recovery folder, and
+    // so does closing the window during the next one, which ends the program as 退出 does.
+    const std::wstring recoveries = recoveryFolder() + L"\\recovered-";
     PostMessageW(main, 0x464, 1, 0);
     ASSERT_TRUE(waitFor([&] { return logged("record start", 2); }));
+    click(300, 300);
+    click(350, 320);
     PostMessageW(main, 0x464, 0, 0);
     ASSERT_NE(awaitWindow(L"保存录制脚本"), nullptr);
     tap(VK_ESCAPE);
+    box = awaitWindow(kTitle, main);
+    ASSERT_NE(box, nullptr);
+    const std::wstring kept = boxText();
+    EXPECT_NE(kept.find(L"录制未保存，已存入："), std::wstring::npos) << kept.size();
+    EXPECT_NE(kept.find(recoveries), std::wstring::npos) << kept.size();
+    tap(VK_RETURN);
+    ASSERT_TRUE(awaitGone(box));
+    PostMessageW(main, 0x464, 1, 0);
+    ASSERT_TRUE(waitFor([&] { return logged("record start", 3); }));
+    click(300, 300);
     PostMessageW(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(exitStatus(tamblo), 0u);
+    EXPECT_TRUE(logged("the unsaved recording was saved to " + wideToUtf8(recoveries.c_str())));
+    EXPECT_EQ(recoveredFiles(), 2);
 
     // 5. When the desktop session is about to end, a recording goes to the recovery folder and the
     // program ends (Qt closes its windows then).
+    // The next start names both in a box in front of its window.
     tamblo = start();
-    const HWND restarted = awaitWindow(kTitle);
-    ASSERT_NE(restarted, nullptr);
+    const HWND first = awaitWindow(kTitle);
+    ASSERT_NE(first, nullptr);
+    const HWND restarted = GetWindow(first, GW_OWNER) ? GetWindow(first, GW_OWNER) : first;
+    box = awaitWindow(kTitle, restarted);
+    ASSERT_NE(box, nullptr);
+    const std::wstring told = boxText();
+    EXPECT_NE(told.find(L"没有保存的录制已自动存入："), std::wstring::npos) << told.size();
+    const auto named = told.find(recoveries);
+    EXPECT_TRUE(named != std::wstring::npos && told.find(recoveries, named + 1) != std::wstring::npos)
+        << "not both named: " << told.size();
+    tap(VK_RETURN);
+    ASSERT_TRUE(awaitGone(box));
     PostMessageW(restarted, 0x464, 1, 0);
     ASSERT_TRUE(waitFor([&] { return logged("record start"); }));
     DWORD_PTR answer = 0;
     SendMessageTimeoutW(restarted, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer);
     EXPECT_EQ(exitStatus(tamblo), 0u);
-    WIN32_FIND_DATAW found;
-    HANDLE kept = FindFirstFileW((folder + L"\\tamblo\\recovered-*.tbcode").c_str(), &found);
-    EXPECT_NE(kept, INVALID_HANDLE_VALUE) << "no recovery file after WM_QUERYENDSESSION";
-    FindClose(kept);
+    EXPECT_EQ(recoveredFiles(true), 3) << "no recovery file after WM_QUERYENDSESSION";
     for (int vk = 1; vk < 256; ++vk)
         EXPECT_EQ(GetAsyncKeyState(vk) & 0x8000, 0) << "held after the test: virtual key " << vk;
 }
