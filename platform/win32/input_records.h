@@ -39,28 +39,29 @@ constexpr MouseButton kMouseButtons[] = {
     {VK_XBUTTON2, MOUSEEVENTF_XDOWN, MOUSEEVENTF_XUP, XBUTTON2},
 };
 
-// A press (flags 0) or release (KEYEVENTF_KEYUP) of a virtual key (low 16 bits used), with its scan
-// code. Keys whose scan code has the E0 prefix (arrows, Insert, Delete, Home, End, Page Up and Down,
-// right Ctrl and Alt, the keypad's / and Enter) are sent as extended keys, press and release alike:
-// games read the scan code, and without the flag they would see the keypad's keys or the left ones.
-inline bool hasE0ScanCode(std::uint32_t virtualKey)
+// Whether a key's scan code has the E0 prefix, given the layout's extended scan code for it
+// (MAPVK_VK_TO_VSC_EX). Where the layout gives no prefix (Wine's gives it for few keys), the keys
+// that Windows documents as extended count.
+inline bool hasE0Prefix(std::uint32_t virtualKey, UINT extendedScanCode)
 {
-    // Where the layout's own mapping gives no prefix (Wine's gives it for few keys), the keys
-    // that Windows documents as extended.
     constexpr std::uint32_t kExtendedKeys[] = {VK_RMENU, VK_RCONTROL, VK_INSERT, VK_DELETE, VK_HOME, VK_END,
                                                VK_PRIOR, VK_NEXT, VK_LEFT, VK_UP, VK_RIGHT, VK_DOWN, VK_NUMLOCK,
                                                VK_CANCEL, VK_SNAPSHOT, VK_DIVIDE, VK_LWIN, VK_RWIN, VK_APPS};
-    const UINT scanCode = MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC_EX);
-    return (scanCode & 0xFF00) == 0xE000
+    return (extendedScanCode & 0xFF00) == 0xE000
         || std::find(std::begin(kExtendedKeys), std::end(kExtendedKeys), virtualKey) != std::end(kExtendedKeys);
 }
 
+// A press (flags 0) or release (KEYEVENTF_KEYUP) of a virtual key (low 16 bits used), with its scan
+// code. Keys whose scan code has the E0 prefix (arrows, Insert, Delete, Home, End, Page Up and Down,
+// right Ctrl and Alt, the keypad's /) are sent as extended keys, press and release alike: games
+// read the scan code, and without the flag they would see the keypad's keys or the left ones.
 inline INPUT keyboardInput(std::uint32_t virtualKey, std::uint32_t flags)
 {
+    const UINT scanCode = MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC_EX);
     INPUT input{};
     input.type = INPUT_KEYBOARD;
     input.ki.wVk = static_cast<WORD>(virtualKey & 0xFFFF);
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC_EX) & 0xFF);
-    input.ki.dwFlags = flags | (hasE0ScanCode(virtualKey) ? KEYEVENTF_EXTENDEDKEY : 0);
+    input.ki.wScan = static_cast<WORD>(scanCode & 0xFF);
+    input.ki.dwFlags = flags | (hasE0Prefix(virtualKey, scanCode) ? KEYEVENTF_EXTENDEDKEY : 0);
     return input;
 }
