@@ -3,11 +3,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <mutex>
 #include <random>
 #include <thread>
 
-#include "capture/input_listener.h"
 #include "cli/commands.h"
 #include "cli/session.h"
 #include "platform/system_platform.h"
@@ -92,13 +90,8 @@ int runRecord(const Invocation& invocation)
     // time on a busy machine, which the platform's fine timer and priority give. It sleeps rather
     // than spins to its deadlines: a late tick loses nothing.
     platform->beginPreciseTiming();
-    ScreenPoint pointer;
     for (auto tick = std::chrono::steady_clock::now(); !stop; tick += kSamplingTick) {
-        // Asked on every tick, also without samples: it keeps captured actions coming promptly.
-        if (platform->cursorPos(pointer) && !invocation.clicksOnly && recorder.isRecording()) {
-            std::lock_guard<std::mutex> lock(g_listenerMutex);
-            recorder.sampleDueSlots(pointer);
-        }
+        recorder.sampleTick(!invocation.clicksOnly);
         std::this_thread::sleep_until(tick + kSamplingTick);
     }
     platform->endPreciseTiming();
@@ -106,6 +99,7 @@ int runRecord(const Invocation& invocation)
         // A signal comes from outside the input stream: actions made just before it may still be
         // on their way from the capture thread. A question to the input system sends them on, and
         // a moment lets them arrive. (The stop key comes through the capture, after them.)
+        ScreenPoint pointer;
         platform->cursorPos(pointer);
         std::this_thread::sleep_for(kCaptureDrain);
     }
