@@ -6,6 +6,7 @@
 #include <random>
 #include <thread>
 
+#include "capture/recovery.h"
 #include "cli/commands.h"
 #include "cli/session.h"
 #include "platform/system_platform.h"
@@ -41,16 +42,6 @@ bool canSaveTo(const std::string& path, std::string& problem)
     if (!writable)
         problem = "cannot create files in " + folder.u8string();
     return writable;
-}
-
-// Where a recording goes when its own file cannot be written at the end, so it is not lost.
-fs::path fallbackPath()
-{
-    std::error_code error;
-    fs::path folder = fs::temp_directory_path(error);
-    if (error)
-        folder = ".";
-    return folder / fs::u8path("tamblo-recording-" + std::to_string(std::random_device()()) + ".tbcode");
 }
 
 }  // namespace
@@ -115,11 +106,12 @@ int runRecord(const Invocation& invocation)
     const std::vector<InputEvent> capture = recorder.copyEvents();
     if (!recorder.saveToFile(path, capture, &reason)) {
         std::fprintf(stderr, "tamblo-cli: %s: cannot save the recording: %s\n", path.c_str(), reason.c_str());
-        const std::string kept = fallbackPath().u8string();
-        if (recorder.saveToFile(kept, capture, &reason))
+        // Kept where the window keeps what it could not save, so its next start names it too.
+        std::string kept;
+        if (recovery::save(recorder, capture, recoveryFolder(), reason, &kept))
             std::fprintf(stderr, "tamblo-cli: the recording is kept in %s\n", kept.c_str());
         else
-            std::fprintf(stderr, "tamblo-cli: %s: cannot keep the recording either: %s\n", kept.c_str(), reason.c_str());
+            std::fprintf(stderr, "tamblo-cli: cannot keep the recording either: %s\n", reason.c_str());
         return kExitFailed;
     }
     std::fprintf(stderr, "tamblo-cli: saved %zu events to %s\n", capture.size(), path.c_str());
