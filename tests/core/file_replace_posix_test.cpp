@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <map>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,6 +11,7 @@
 #include <unistd.h>
 
 #include "system/file_replace.h"
+#include "system/recovery_folder.h"
 #include "system/posix/posix_file_calls.h"
 #include "tests/core/file_size_limit.h"
 #include "tests/core/temp_dir.h"
@@ -247,6 +249,43 @@ TEST(FileReplaceUnprivileged, AReadOnlyFolderTakesAWritableFileButRefusesOthers)
     EXPECT_EQ(readFile(readOnly), "old\n");
     EXPECT_EQ(newFileOutcome, 1 + static_cast<int>(FileFailureCause::NoPermission));
     EXPECT_EQ(dir.entries(), (std::vector<std::string>{"read-only.tbcode", "writable.tbcode"}));
+}
+
+// The folder recordings are rescued to: XDG's data home when it is absolute, else under HOME.
+TEST(RecoveryFolderPosix, FollowsXdgDataHomeThenHome)
+{
+    const struct {
+        const char* dataHome;  // nullptr: unset
+        const char* home;
+        const char* folder;
+        const char* unsetVariable;
+    } cases[] = {
+        {"/data", "/home/u", "/data/tamblo", ""},
+        {nullptr, "/home/u", "/home/u/.local/share/tamblo", ""},
+        {"data", "/home/u", "/home/u/.local/share/tamblo", ""},  // a relative one is ignored
+        {"", "/home/u", "/home/u/.local/share/tamblo", ""},
+        {"/data", nullptr, "/data/tamblo", ""},
+        {nullptr, "", "", "HOME"},
+        {"data", nullptr, "", "HOME"},
+    };
+    const auto setOrUnset = [](const char* name, const char* value) {
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    };
+    const std::string savedDataHome = std::getenv("XDG_DATA_HOME") ? std::getenv("XDG_DATA_HOME") : "";
+    const bool hadDataHome = std::getenv("XDG_DATA_HOME") != nullptr;
+    const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+    for (const auto& c : cases) {
+        setOrUnset("XDG_DATA_HOME", c.dataHome);
+        setOrUnset("HOME", c.home);
+        const RecoveryFolder folder = recoveryFolder();
+        EXPECT_EQ(folder.path, c.folder) << (c.dataHome ? c.dataHome : "(unset)") << " " << (c.home ? c.home : "(unset)");
+        EXPECT_EQ(folder.unsetVariable, c.unsetVariable);
+    }
+    setOrUnset("XDG_DATA_HOME", hadDataHome ? savedDataHome.c_str() : nullptr);
+    setenv("HOME", savedHome.c_str(), 1);
 }
 
 }  // namespace
