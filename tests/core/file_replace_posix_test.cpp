@@ -255,10 +255,7 @@ TEST(FileReplaceUnprivileged, AReadOnlyFolderTakesAWritableFileButRefusesOthers)
 TEST(RecoveryFolderPosix, FollowsXdgDataHomeThenHome)
 {
     const struct {
-        const char* dataHome;  // nullptr: unset
-        const char* home;
-        const char* folder;
-        const char* unsetVariable;
+        const char *dataHome, *home, *folder, *unsetVariable;  // nullptr: unset
     } cases[] = {
         {"/data", "/home/u", "/data/tamblo", ""},
         {nullptr, "/home/u", "/home/u/.local/share/tamblo", ""},
@@ -268,24 +265,18 @@ TEST(RecoveryFolderPosix, FollowsXdgDataHomeThenHome)
         {nullptr, "", "", "HOME"},
         {"data", nullptr, "", "HOME"},
     };
-    const auto setOrUnset = [](const char* name, const char* value) {
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    };
-    const std::string savedDataHome = std::getenv("XDG_DATA_HOME") ? std::getenv("XDG_DATA_HOME") : "";
-    const bool hadDataHome = std::getenv("XDG_DATA_HOME") != nullptr;
-    const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+    const auto put = [](const char* name, const char* value) { value ? setenv(name, value, 1) : unsetenv(name); };
+    const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+    const char* dataHome = std::getenv("XDG_DATA_HOME");
+    const std::string savedDataHome = dataHome ? dataHome : "";
     for (const auto& c : cases) {
-        setOrUnset("XDG_DATA_HOME", c.dataHome);
-        setOrUnset("HOME", c.home);
-        const RecoveryFolder folder = recoveryFolder();
-        EXPECT_EQ(folder.path, c.folder) << (c.dataHome ? c.dataHome : "(unset)") << " " << (c.home ? c.home : "(unset)");
-        EXPECT_EQ(folder.unsetVariable, c.unsetVariable);
+        put("XDG_DATA_HOME", c.dataHome);
+        put("HOME", c.home);
+        EXPECT_EQ(recoveryFolder().path, c.folder) << (c.dataHome ? c.dataHome : "-") << " " << (c.home ? c.home : "-");
+        EXPECT_EQ(recoveryFolder().unsetVariable, c.unsetVariable);
     }
-    setOrUnset("XDG_DATA_HOME", hadDataHome ? savedDataHome.c_str() : nullptr);
-    setenv("HOME", savedHome.c_str(), 1);
+    put("XDG_DATA_HOME", dataHome ? savedDataHome.c_str() : nullptr);
+    put("HOME", home.c_str());
 }
 
 }  // namespace

@@ -77,31 +77,27 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<LedgerCase>& info) { return std::string(info.param.name); });
 
 // A link whose starts and sends a test decides; a guardian whose line broke does not end before
-// the link does.
+// the link does, and a collection that waits gives up after a second, as the real one does.
 class FakeGuardianLink : public GuardianLink {
 public:
     using GuardianLink::Sent;
     using GuardianLink::Spawned;
-
     FakeGuardianLink(std::vector<Spawned> spawns, std::vector<Sent> sends) : spawns(std::move(spawns)), sends(std::move(sends)) {}
     ~FakeGuardianLink() override
     {
-        guardiansEnd = true;
+        ending = true;
         stop();
     }
-
     std::atomic<int> spawned{0};
-    std::atomic<int> delivered{0};
-    std::atomic<bool> guardiansEnd{false};
+    int delivered = 0;
 
 private:
     bool running() const override { return live; }
     Spawned spawn() override
     {
-        const std::size_t at = static_cast<std::size_t>(spawned++);
-        const Spawned result = at < spawns.size() ? spawns[at] : Spawned::Started;
-        live = result == Spawned::Started;
-        return result;
+        const auto at = static_cast<std::size_t>(spawned++);
+        live = at >= spawns.size() || spawns[at] == Spawned::Started;
+        return at < spawns.size() ? spawns[at] : Spawned::Started;
     }
     Sent send(const std::string&) override
     {
@@ -117,11 +113,9 @@ private:
     }
     bool collect(std::intptr_t, bool wait) override
     {
-        // Like the real one, a collection that waits gives up after a second.
-        const auto giveUp = Clock::now() + seconds(1);
-        while (wait && !guardiansEnd && Clock::now() < giveUp)
+        for (const auto giveUp = Clock::now() + seconds(1); wait && !ending && Clock::now() < giveUp;)
             std::this_thread::sleep_for(milliseconds(1));
-        return guardiansEnd || wait;
+        return ending || wait;
     }
     void debugOutput(const char*) override {}
 
@@ -129,31 +123,29 @@ private:
     std::vector<Sent> sends;
     std::size_t sent = 0;
     bool live = false;
+    std::atomic<bool> ending{false};
 };
+using Spawned = FakeGuardianLink::Spawned;
+using Sent = FakeGuardianLink::Sent;
 
 struct LinkCase {
     const char* name;
-    std::vector<FakeGuardianLink::Spawned> spawns;
-    std::vector<FakeGuardianLink::Sent> sends;
-    int tells;
-    int spawned;
-    int delivered;
+    std::vector<Spawned> spawns;
+    std::vector<Sent> sends;
+    int tells, spawned, delivered;
 };
 
 class LinkTest : public ::testing::TestWithParam<LinkCase> {};
 
 TEST_P(LinkTest, RestartsABrokenGuardianAndGivesUpAfterThreeStarts)
 {
-    const LinkCase& example = GetParam();
-    FakeGuardianLink link(example.spawns, example.sends);
-    for (int i = 0; i < example.tells; ++i)
+    FakeGuardianLink link(GetParam().spawns, GetParam().sends);
+    for (int i = 0; i < GetParam().tells; ++i)
         link.tell(Op::KeyDown, 38);
-    EXPECT_EQ(link.spawned, example.spawned);
-    EXPECT_EQ(link.delivered, example.delivered);
+    EXPECT_EQ(link.spawned, GetParam().spawned);
+    EXPECT_EQ(link.delivered, GetParam().delivered);
 }
 
-using Spawned = FakeGuardianLink::Spawned;
-using Sent = FakeGuardianLink::Sent;
 INSTANTIATE_TEST_SUITE_P(
     Starts, LinkTest,
     ::testing::Values(LinkCase{"OneGuardianForEveryMessage", {}, {}, 3, 1, 3},
