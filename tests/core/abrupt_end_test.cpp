@@ -105,8 +105,7 @@ void theWindowSetsItsRescueWhileTheCauseIsSought()
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     const auto start = std::chrono::steady_clock::now();
     abruptEnd::setRescue([] { return std::string("kept"); });
-    const bool prompt = std::chrono::steady_clock::now() - start < std::chrono::milliseconds(50);
-    if (!prompt)
+    if (std::chrono::steady_clock::now() - start >= std::chrono::milliseconds(50))
         abruptEnd::setRescue([] { return std::string("the rescue waited for the search"); });
     library.join();
 }

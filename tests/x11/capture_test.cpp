@@ -313,16 +313,10 @@ TEST(X11Session, EverySpellingOfADisplayNamesOneInstance)
         return instanceName();
     };
     const struct {
-        const char* display;
-        const char* sameAs;
+        const char *display, *sameAs;
         bool same;
-    } cases[] = {
-        {":0.0", ":0", true},
-        {"unix:0", ":0", true},
-        {"unix:0.1", ":0.0", true},
-        {":1", ":0", false},
-        {"otherhost:0", ":0", false},
-    };
+    } cases[] = {{":0.0", ":0", true}, {"unix:0", ":0", true}, {"unix:0.1", ":0.0", true}, {":1", ":0", false},
+                 {"otherhost:0", ":0", false}};
     for (const auto& c : cases)
         EXPECT_EQ(instanceOn(c.display) == instanceOn(c.sameAs), c.same) << c.display << " and " << c.sameAs;
 }
