@@ -33,7 +33,6 @@ static_assert(sizeof(InputEvent) == 16, "InputEvent must stay a 16-byte record")
 // recorder samples the pointer on this beat and a pass lasts a slot per event plus its pauses.
 constexpr std::chrono::milliseconds kEventSlot{10};
 
-
 constexpr std::uint8_t toByte(EventKind kind) { return static_cast<std::uint8_t>(kind); }
 
 inline bool isKind(const InputEvent& event, EventKind kind) { return event.kind == toByte(kind); }

@@ -47,9 +47,9 @@ public:
     void clearEvents();
 
     // The recording's clock. A list replays its events a slot (kEventSlot) apart, plus the pauses
-    // it holds, so the list's next slot replays at a slot x (events + 1) + pauses after the start. Pointer
-    // samples are taken on that clock, not by counting timer ticks, so a recording replays at
-    // the pace it was made whatever the timer's jitter.
+    // it holds, so the list's next slot replays at a slot x (events + 1) + pauses after the
+    // start. Pointer samples are taken on that clock, not by counting timer ticks, so a recording
+    // replays at the pace it was made whatever the timer's jitter.
     // Takes the recording's start time from the platform's clock; called when a recording starts.
     void startClock();
     // One tick of the frequent sampling timer: asks the platform for the pointer, then takes
