@@ -4,6 +4,10 @@
 
 // The folder that keeps recordings the program had to save on its own because it was ending
 // before the user could save them: $XDG_DATA_HOME/tamblo (by default ~/.local/share/tamblo), or
-// the user's local application data folder\tamblo on Windows (%LOCALAPPDATA%\tamblo), UTF-8. Empty
-// when the system names no such place. Not created.
-std::string recoveryFolder();
+// the user's local application data folder\tamblo on Windows (%LOCALAPPDATA%\tamblo). UTF-8. Not
+// created.
+struct RecoveryFolder {
+    std::string path;           // empty when the system names no such place
+    std::string unsetVariable;  // then the variable that would name it, e.g. HOME
+};
+RecoveryFolder recoveryFolder();

@@ -7,9 +7,10 @@ constexpr DWORD kCreateWaitableTimerHighResolution = 0x00000002;
 
 using Clock = std::chrono::steady_clock;
 using Ticks = std::chrono::duration<LONGLONG, std::ratio<1, 10'000'000>>;  // the timer's 100 ns
-// The timer is aimed this much short of a deadline and the rest yielded away: a timer may wake up
-// to about a millisecond late (Wine's always do), which would stretch every 10 ms playback wait.
-constexpr auto kYieldedRest = std::chrono::milliseconds(1);
+// The timer is aimed this much short of a deadline and the rest yielded away (Sleep(0), which no
+// timer resolution stretches): a timer may wake up late, Wine's by a millisecond or more once the
+// machine is busy, which would stretch every playback slot.
+constexpr auto kYieldedRest = std::chrono::milliseconds(2);
 
 // Windows 11 may ignore a hidden window's timer requests to save power; a playback hides the
 // window, so while one runs this process asks to be exempt, and afterwards leaves it to the system.
@@ -64,11 +65,12 @@ void PlaybackWait::until(Clock::time_point deadline)
     // which a clock adjustment would move; an early wake-up waits again for the rest.
     for (Clock::duration left = deadline - Clock::now(); left > Clock::duration::zero();
          left = deadline - Clock::now()) {
-        if (timer && left > kYieldedRest && waitOnTimer(left - kYieldedRest))
+        const bool yieldOnly = timer && left <= kYieldedRest;
+        if (timer && !yieldOnly && waitOnTimer(left - kYieldedRest))
             continue;
-        // Whole milliseconds are slept; the last fraction is spent yielding (Sleep(0)), since
-        // rounding it up to a whole Sleep would add about half a millisecond to every 10 ms wait.
-        Sleep(static_cast<DWORD>(std::chrono::floor<std::chrono::milliseconds>(left).count()));
+        // Without the timer, whole milliseconds are slept and the last fraction is spent yielding,
+        // since rounding it up to a whole Sleep would add about half a millisecond to every slot.
+        Sleep(yieldOnly ? 0 : static_cast<DWORD>(std::chrono::floor<std::chrono::milliseconds>(left).count()));
     }
 }
 

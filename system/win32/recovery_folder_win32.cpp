@@ -6,7 +6,7 @@
 
 #include "system/win32/wide_text.h"
 
-std::string recoveryFolder()
+RecoveryFolder recoveryFolder()
 {
     // From the shell, not from the environment: a narrow getenv gives the LOCALAPPDATA variable in
     // the ANSI code page, which cannot name every user's profile folder.
@@ -15,5 +15,7 @@ std::string recoveryFolder()
     if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_DEFAULT, nullptr, &localAppData)))
         folder = wideToUtf8(localAppData);
     CoTaskMemFree(localAppData);
-    return folder.empty() ? folder : folder + "\\tamblo";
+    if (folder.empty())
+        return {{}, "LOCALAPPDATA"};
+    return {folder + "\\tamblo", {}};
 }

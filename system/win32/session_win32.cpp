@@ -5,10 +5,10 @@
 #include "system/session.h"
 #include "system/win32/wide_text.h"
 
-bool displayAvailable(std::string&, std::string&)
+DisplayState displayState()
 {
     // A Windows session always has its desktop.
-    return true;
+    return {};
 }
 
 std::string instanceName()
@@ -23,9 +23,9 @@ std::string instanceName()
     return "tamblo-" + std::to_string(session) + "-" + wideToUtf8(user);
 }
 
-bool desktopLimitation(std::string&, std::string&)
+DesktopLimitation desktopLimitation()
 {
-    return false;
+    return DesktopLimitation::Unlimited;
 }
 
 namespace {
