@@ -48,8 +48,11 @@ public:
         }
     }
 
-    void releaseAll(PlatformInput& platform)
+    // Releases everything; `pressAgain` presses it again in the order it was pressed.
+    void release(PlatformInput& platform)
     {
+        if (released)
+            return;
         for (std::uint32_t down : {win::MouseLeftDown, win::MouseRightDown,
                                    win::MouseMiddleDown}) {
             if (buttons & down)
@@ -61,9 +64,36 @@ public:
         }
         for (auto key = keys.rbegin(); key != keys.rend(); ++key)
             platform.injectKey(*key, win::KeyEventKeyUp);
+        released = true;
+    }
+
+    void pressAgain(PlatformInput& platform)
+    {
+        if (!released)
+            return;
+        for (std::uint32_t down : {win::MouseLeftDown, win::MouseRightDown,
+                                   win::MouseMiddleDown}) {
+            if (buttons & down)
+                platform.injectMouseButton(down);
+        }
+        for (const int side : {win::XButton1, win::XButton2}) {
+            if (sideButtons & (1u << side))
+                platform.injectMouse(win::MouseXDown, side);
+        }
+        for (const std::uint32_t key : keys)
+            platform.injectKey(key, 0);
+        released = false;
+    }
+
+    bool any() const { return buttons != 0 || sideButtons != 0 || !keys.empty(); }
+
+    void releaseAll(PlatformInput& platform)
+    {
+        release(platform);
         buttons = 0;
         sideButtons = 0;
         keys.clear();
+        released = false;
     }
 
 private:
@@ -71,13 +101,15 @@ private:
     // Bit n: side button n (XBUTTON1, XBUTTON2).
     std::uint32_t sideButtons = 0;
     std::vector<std::uint32_t> keys;
+    // Released for a pause, and still to be pressed again.
+    bool released = false;
 };
 
 // Screen coordinates are signed 16-bit: a position left of or above the primary monitor is stored
-// as its low 16 bits (-10 as 65526) and must be moved to as the negative number it is.
-bool moveTo(PlatformInput& platform, const InputEvent& event)
+// as its low 16 bits (-10 as 65526) and must be moved to or looked at as the negative number it is.
+ScreenPoint positionOf(const InputEvent& event)
 {
-    return platform.setCursorPos(static_cast<std::int16_t>(event.x), static_cast<std::int16_t>(event.y));
+    return {static_cast<std::int16_t>(event.x), static_cast<std::int16_t>(event.y)};
 }
 
 class PreciseTiming {
@@ -91,12 +123,92 @@ private:
     PlatformInput& platform;
 };
 
-// Waits until `end`, looking at the stop flag every slice.
-void pauseUntil(PlatformInput& platform, const std::atomic<bool>& stop, Clock::time_point end)
-{
-    while (!stop && platform.now() < end)
-        platform.sleepUntil(std::min(end, platform.now() + kPauseSlice));
-}
+// The waiting side of one pass: pauses of the script, colour waits and the user's pauses, each
+// looking at the stop flag every slice.
+class PassWaits {
+public:
+    PassWaits(PlatformInput& platform, Player& player, HeldInputs& held)
+        : platform(platform), player(player), held(held)
+    {
+    }
+
+    bool moveTo(const InputEvent& event)
+    {
+        placed = positionOf(event);
+        return platform.setCursorPos(placed->x, placed->y);
+    }
+
+    // Sits out a pause that was asked for: what the script holds is let go until it is resumed
+    // (or stopped), then pressed again where the script had put the pointer. Returns how long
+    // the pause took, to push the pass's deadlines back by.
+    Clock::duration sitOutPause()
+    {
+        if (!player.pauseRequested || player.stopRequested)
+            return {};
+        const Clock::time_point from = platform.now();
+        held.release(platform);
+        player.paused = true;
+        while (player.pauseRequested && !player.stopRequested)
+            platform.sleepUntil(platform.now() + kPauseSlice);
+        player.paused = false;
+        if (!player.stopRequested) {
+            if (placed && held.any())
+                platform.setCursorPos(placed->x, placed->y);
+            held.pressAgain(platform);
+        }
+        return platform.now() - from;
+    }
+
+    // Waits until `end`, which a pause on the way pushes back.
+    void waitUntil(Clock::time_point& end)
+    {
+        while (!player.stopRequested && platform.now() < end) {
+            end += sitOutPause();
+            platform.sleepUntil(std::min(end, platform.now() + kPauseSlice));
+        }
+    }
+
+    // Waits for the event's colour, looking once now and then once per slot until the timeout.
+    // True when it came (then `previous` is when it was seen, unless it was there at once) or
+    // when stopped; false when it did not come, with the colour seen last in `seen`.
+    bool waitForColour(const InputEvent& event, Clock::time_point& previous, std::optional<std::uint32_t>& seen)
+    {
+        const ScreenPoint at = positionOf(event);
+        const std::uint32_t wanted = waitColour(event);
+        const auto looksLike = [&] {
+            std::uint32_t rgb = 0;
+            seen.reset();
+            if (platform.screenPixel(at.x, at.y, rgb))
+                seen = rgb;
+            return seen && coloursMatch(*seen, wanted, event.code);
+        };
+        if (looksLike())
+            return true;
+        Clock::time_point look = platform.now();
+        Clock::time_point deadline = look + milliseconds(static_cast<std::uint32_t>(event.value));
+        for (;;) {
+            look += kWaitBeforeEvent;
+            if (look > deadline)
+                return false;
+            const Clock::time_point due = look;
+            waitUntil(look);
+            deadline += look - due;
+            if (player.stopRequested)
+                return true;
+            if (looksLike()) {
+                previous = platform.now();
+                return true;
+            }
+        }
+    }
+
+private:
+    PlatformInput& platform;
+    Player& player;
+    HeldInputs& held;
+    // Where the script last put the pointer.
+    std::optional<ScreenPoint> placed;
+};
 
 }  // namespace
 
@@ -105,12 +217,18 @@ Player::Player(PlatformInput& platform) : platform(platform) {}
 bool Player::play(const std::vector<InputEvent>& events)
 {
     eventsPlayed = 0;
+    ended = PassEnd::Stopped;
+    seen.reset();
     if (stopRequested)
         return true;
+    HeldInputs held;
+    PassWaits waits(platform, *this, held);
     if (events.empty()) {
         // A pass with nothing to play still takes a slot, so a loop over it idles instead of
         // spinning until it is stopped.
-        pauseUntil(platform, stopRequested, platform.now() + kWaitBeforeEvent);
+        Clock::time_point end = platform.now() + kWaitBeforeEvent;
+        waits.waitUntil(end);
+        ended = stopRequested ? PassEnd::Stopped : PassEnd::Finished;
         return true;
     }
     // Scaled to the nanosecond; exact at the recorded pace, as every wait fits a double exactly.
@@ -119,22 +237,33 @@ bool Player::play(const std::vector<InputEvent>& events)
     };
     const Clock::duration waitBeforeEvent = scaled(kWaitBeforeEvent);
     PreciseTiming timing(platform);
-    HeldInputs held;
-    bool completed = true;
+    ended = PassEnd::Finished;
     // When the previous event was sent; every wait is slept to an absolute deadline from it, so
     // wake-up lag never shortens a wait and never accumulates.
     Clock::time_point previous = platform.now();
 
     for (const InputEvent& event : events) {
+        previous += waits.sitOutPause();
         if (stopRequested)
             break;
+        // A colour wait takes no slot of its own: one that is already satisfied costs nothing.
+        if (isKind(event, EventKind::WaitColor)) {
+            if (!waits.waitForColour(event, previous, seen)) {
+                ended = PassEnd::ColourNeverCame;
+                break;
+            }
+            if (stopRequested)
+                break;
+            ++eventsPlayed;
+            continue;
+        }
         platform.sleepUntil(previous + waitBeforeEvent);
         previous = platform.now();
 
         switch (static_cast<EventKind>(event.kind)) {
         case EventKind::MouseButton: {
-            if (!moveTo(platform, event)) {
-                completed = false;
+            if (!waits.moveTo(event)) {
+                ended = PassEnd::Unplayable;
                 break;
             }
             const std::uint32_t flags = injectionFlags(event);
@@ -143,7 +272,7 @@ bool Player::play(const std::vector<InputEvent>& events)
             break;
         }
         case EventKind::Key: {
-            moveTo(platform, event);
+            waits.moveTo(event);
             const auto virtualKey = static_cast<std::uint32_t>(event.value);
             platform.injectKey(virtualKey, event.code);
             held.key(virtualKey, event.code);
@@ -152,24 +281,26 @@ bool Player::play(const std::vector<InputEvent>& events)
         case EventKind::Sleep: {
             // Unsigned, as the platform's Sleep reads it: a negative value is a pause of weeks,
             // which only the stop flag can end.
-            const Clock::time_point end = previous + scaled(milliseconds(static_cast<std::uint32_t>(event.value)));
-            pauseUntil(platform, stopRequested, end);
+            Clock::time_point end = previous + scaled(milliseconds(static_cast<std::uint32_t>(event.value)));
+            waits.waitUntil(end);
             if (platform.now() >= end)
                 previous = end;
             break;
         }
         case EventKind::MousePos:
-            moveTo(platform, event);
+            waits.moveTo(event);
             break;
         default:
-            completed = false;
+            ended = PassEnd::Unplayable;
             break;
         }
-        if (!completed)
+        if (ended != PassEnd::Finished)
             break;
         ++eventsPlayed;
     }
-    if (!completed || stopRequested)
+    if (ended == PassEnd::Finished && stopRequested)
+        ended = PassEnd::Stopped;
+    if (ended != PassEnd::Finished)
         held.releaseAll(platform);
-    return completed;
+    return ended == PassEnd::Finished || ended == PassEnd::Stopped;
 }

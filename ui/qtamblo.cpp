@@ -233,7 +233,9 @@ void QTamblo::onclickedPlay(bool)
     // Read the one way the command line reads it too; anything but a regular file is refused
     // without blocking. A script that is not played says why, so a typo is not taken for a fault.
     std::vector<InputEvent> events;
-    const ScriptFileResult read = readScriptFile(fileName.toUtf8().toStdString(), codec, &events);
+    std::vector<std::size_t> eventLines;
+    const ScriptFileResult read =
+        readScriptFile(fileName.toUtf8().toStdString(), codec, &events, noteEventLines(eventLines));
     if (read.verdict != ScriptFileResult::Verdict::Accepted) {
         QMessageBox::warning(this, translatedTitle(), describeUnplayableScript(fileName, read));
         return;
@@ -250,14 +252,22 @@ void QTamblo::onclickedPlay(bool)
     // A termination request sets the stop flag; one that came just before it was cleared is seen here.
     if (isEnding())
         return;
+    // A colour that never came ends the loop too: the screen is not what the script expects.
+    const auto colourMissing = [this] { return player.passEnd() == Player::PassEnd::ColourNeverCame; };
     player.play(events);
-    while (loop && !player.stopRequested)
+    while (loop && !player.stopRequested && !colourMissing())
         player.play(events);
     player.stopRequested = false;
     if (isEnding())
         return;
     restoreAction->activate(QAction::Trigger);
 
+    if (colourMissing()) {
+        const std::size_t failed = player.eventsPlayed;
+        QMessageBox::warning(this, translatedTitle(),
+                             describeMissingColour(fileName, eventLines[failed], events[failed], player.colourSeen()));
+        return;
+    }
     QMessageBox::information(this, translatedTitle(), tr("脚本播放结束"), QMessageBox::Yes,
                              QMessageBox::NoButton);
 }

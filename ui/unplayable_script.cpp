@@ -64,6 +64,14 @@ QString lineFaultText(const LineReading& reading, const QString& keyword)
         return tr("侧键行需要 x、y 和侧键编号：1（后退）或 2（前进）");
     case LineFault::SideButtonNumber:
         return tr("侧键 %1 不存在：1 为后退，2 为前进").arg(reading.event.value);
+    case LineFault::WaitFields:
+        return tr("等色行需要 x、y、颜色、容差和超时（WAITCOLOR:x:y:颜色:容差:毫秒）");
+    case LineFault::WaitColourRange:
+        return tr("颜色须为十进制写的 0xRRGGBB，即 0 到 16777215");
+    case LineFault::WaitToleranceRange:
+        return tr("容差须为 0 到 255（红、绿、蓝每个通道允许的最大差值）");
+    case LineFault::WaitTimeoutNegative:
+        return tr("超时须为 0 或更多毫秒");
     case LineFault::NoDigits:
         return tr("第 %1 个字段中没有数字").arg(field);
     case LineFault::OutOfRange:
@@ -81,4 +89,15 @@ QString describeUnplayableScript(const QString& path, const ScriptFileResult& re
     return tr("脚本有误，无法播放：%1\n第 %2 行：%3\n%4")
         .arg(path, QString::number(result.refusedLine), QString::fromStdString(quotedScriptText(line)),
              lineFaultText(result.refusal, keyword));
+}
+
+QString describeMissingColour(const QString& path, std::size_t line, const InputEvent& wait,
+                              const std::optional<std::uint32_t>& seen)
+{
+    const QString saw = seen ? tr("看到的是 %1").arg(QString::fromStdString(colourText(*seen)))
+                             : tr("该处屏幕无法读取");
+    return tr("等待的颜色没有出现，播放已停止：%1\n第 %2 行：在 %3,%4 等待 %5（容差 %6）%7 毫秒\n%8")
+        .arg(path, QString::number(line), QString::number(static_cast<std::int16_t>(wait.x)),
+             QString::number(static_cast<std::int16_t>(wait.y)), QString::fromStdString(colourText(waitColour(wait))),
+             QString::number(wait.code), QString::number(static_cast<std::uint32_t>(wait.value)), saw);
 }

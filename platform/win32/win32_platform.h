@@ -3,6 +3,7 @@
 #include "platform/platform_input.h"
 #include "guardian/win32/pipe_guardian_link.h"
 #include "platform/win32/hook_thread.h"
+#include "platform/win32/screen_pixels.h"
 #include "platform/win32/timer_resolution.h"
 
 // The input services on Windows, each the User32 or kernel call of the same name, but for key
@@ -18,6 +19,7 @@ public:
     // The pointer is not moved here: the player puts it in place with setCursorPos first, which
     // unlike an absolute SendInput move needs no scaling and sticks while a mouse hook is installed.
     void injectKey(std::uint32_t virtualKey, std::uint32_t flags) override;
+    bool screenPixel(int x, int y, std::uint32_t& rgb) override;
 
     void sleepUntil(Clock::time_point deadline) override;
     void beginPreciseTiming() override;
@@ -31,6 +33,7 @@ public:
 private:
     HookThread hookThread;
     TimerResolution timerResolution;
+    ScreenPixels pixels;
     // Hears of every press and release, and releases what is left if this process is killed.
     PipeGuardianLink guardian;
 };
