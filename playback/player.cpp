@@ -169,8 +169,8 @@ public:
     }
 
     // Waits for the event's colour, looking once now and then once per slot until the timeout.
-    // True when it came (then `previous` is when it was seen, unless it was there at once) or
-    // when stopped; false when it did not come, with the colour seen last in `seen`.
+    // True when it came (then `previous` is the slot in which it was seen, unless it was there at
+    // once) or when stopped; false when it did not come, with the colour seen last in `seen`.
     bool waitForColour(const InputEvent& event, Clock::time_point& previous, std::optional<std::uint32_t>& seen)
     {
         const ScreenPoint at = positionOf(event);
@@ -184,8 +184,9 @@ public:
         };
         if (looksLike())
             return true;
-        Clock::time_point look = platform.now();
-        Clock::time_point deadline = look + milliseconds(static_cast<std::uint32_t>(event.value));
+        // The slots keep the pass's clock: they follow the one of the event before.
+        Clock::time_point look = previous;
+        Clock::time_point deadline = platform.now() + milliseconds(static_cast<std::uint32_t>(event.value));
         for (;;) {
             look += kWaitBeforeEvent;
             if (look > deadline)
@@ -196,7 +197,7 @@ public:
             if (player.stopRequested)
                 return true;
             if (looksLike()) {
-                previous = platform.now();
+                previous = look;
                 return true;
             }
         }
@@ -238,8 +239,9 @@ bool Player::play(const std::vector<InputEvent>& events)
     const Clock::duration waitBeforeEvent = scaled(kWaitBeforeEvent);
     PreciseTiming timing(platform);
     ended = PassEnd::Finished;
-    // When the previous event was sent; every wait is slept to an absolute deadline from it, so
-    // wake-up lag never shortens a wait and never accumulates.
+    // When the previous event was due. Each event is due a slot after it, so a pass keeps the
+    // recording's clock: a late wake-up or a slow injection shortens the next wait instead of
+    // delaying every event after it, as a wait counted from the moment of sending would.
     Clock::time_point previous = platform.now();
 
     for (const InputEvent& event : events) {
@@ -257,8 +259,13 @@ bool Player::play(const std::vector<InputEvent>& events)
             ++eventsPlayed;
             continue;
         }
-        platform.sleepUntil(previous + waitBeforeEvent);
-        previous = platform.now();
+        previous += waitBeforeEvent;
+        platform.sleepUntil(previous);
+        // After a stall of more than a slot (a busy machine, a blocked injection) the events that
+        // follow keep their spacing from now on rather than rush out to catch up.
+        const Clock::time_point woken = platform.now();
+        if (woken - previous > waitBeforeEvent)
+            previous = woken;
 
         switch (static_cast<EventKind>(event.kind)) {
         case EventKind::MouseButton: {
