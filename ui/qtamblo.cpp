@@ -264,6 +264,7 @@ void QTamblo::onclickedPlay(bool)
 
     if (colourMissing()) {
         const std::size_t failed = player.eventsPlayed;
+        qCInfo(recordLog, "playback stopped: the colour of line %zu did not come", eventLines[failed]);
         QMessageBox::warning(this, translatedTitle(),
                              describeMissingColour(fileName, eventLines[failed], events[failed], player.colourSeen()));
         return;
