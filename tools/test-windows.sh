@@ -128,7 +128,7 @@ rm -rf "$cases"
 echo "tamblo-cli.exe: check and play under Wine passed"
 
 if $run_benchmarks; then
-  for bench in "$build"/bench/win32/*.exe; do
+  for bench in "$build"/bench/win32/*.exe "$build"/bench/colour/*.exe; do
     "$wine" "$bench"
   done
   bench/win32/idle_cost.sh "$build"
