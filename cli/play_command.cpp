@@ -13,21 +13,18 @@
 #include "cli/session.h"
 #include "system/console.h"
 #include "platform/system_platform.h"
+#include "playback/passes.h"
 #include "playback/player.h"
 
 namespace {
 
 using Clock = PlatformInput::Clock;
-constexpr std::uint64_t kWaitBeforeEventMs = 10;
 
 std::uint64_t passMilliseconds(const std::vector<InputEvent>& events)
 {
     std::uint64_t total = 0;
-    for (const InputEvent& event : events) {
-        // A colour wait that is satisfied at once takes no time.
-        if (!isKind(event, EventKind::WaitColor))
-            total += kWaitBeforeEventMs + (isKind(event, EventKind::Sleep) ? static_cast<std::uint32_t>(event.value) : 0);
-    }
+    for (const InputEvent& event : events)
+        total += static_cast<std::uint64_t>(replayTime(event).count());
     return total;
 }
 
@@ -188,25 +185,20 @@ int runPlay(const Invocation& invocation)
     }
 
     PlaybackPosition position;
-    bool failed = false;
+    PlaybackEnd end;
     {
         std::unique_ptr<ProgressReporter> progress;
         if (standardErrorIsTerminal() || invocation.pauseKey)
             progress = std::make_unique<ProgressReporter>(invocation, player, position, events.size(),
                                                           passMilliseconds(events), standardErrorIsTerminal());
-        for (long long pass = 1; invocation.loop || pass <= invocation.repeat; ++pass) {
-            position.pass = pass;
-            position.passStarted = Clock::now().time_since_epoch().count();
-            if (!player.play(events)) {
-                failed = true;
-                break;
-            }
-            if (player.stopRequested)
-                break;
-        }
+        end = playPasses(player, events, PassCount{invocation.repeat, invocation.loop}, FailedPass::EndsPlayback,
+                         [&position](long long pass) {
+                             position.pass = pass;
+                             position.passStarted = Clock::now().time_since_epoch().count();
+                         });
     }
     const long long pass = position.pass;
-    if (failed) {
+    if (end == PlaybackEnd::Failed) {
         const std::size_t failedEvent = player.eventsPlayed.load();
         if (player.passEnd() == Player::PassEnd::ColourNeverCame)
             reportMissingColour(path, eventLines[failedEvent], events[failedEvent], player.colourSeen());
@@ -215,7 +207,7 @@ int runPlay(const Invocation& invocation)
                          path.c_str(), failedEvent + 1, events.size());
         return session.exitStatus(kExitFailed);
     }
-    if (player.stopRequested && session.signal() == 0 && session.listener().stopKeyPressed())
+    if (end == PlaybackEnd::Stopped && session.signal() == 0 && session.listener().stopKeyPressed())
         std::fprintf(stderr, "tamblo-cli: stopped by %s in pass %lld at event %zu of %zu\n",
                      invocation.stopKey.name().c_str(), pass, player.eventsPlayed.load(), events.size());
     return session.exitStatus(kExitDone);

@@ -4,8 +4,10 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 
 #include "platform/platform_input.h"
+#include "playback/held_inputs.h"
 
 namespace {
 
@@ -13,97 +15,30 @@ using Clock = PlatformInput::Clock;
 using std::chrono::milliseconds;
 using std::chrono::nanoseconds;
 
-constexpr milliseconds kWaitBeforeEvent{10};
 // A running pause looks at the stop flag this often.
 constexpr milliseconds kPauseSlice{5};
 
-constexpr std::uint32_t kButtonDownFlags =
-    win::MouseLeftDown | win::MouseRightDown | win::MouseMiddleDown;
-
-// Buttons and keys this pass has pressed and not yet released.
-class HeldInputs {
-public:
-    void mouse(std::uint32_t flags, std::int32_t mouseData)
-    {
-        // Each up flag is its down flag shifted left by one.
-        buttons |= flags & kButtonDownFlags;
-        buttons &= ~((flags >> 1) & kButtonDownFlags);
-        if (mouseData == win::XButton1 || mouseData == win::XButton2) {
-            const std::uint32_t side = 1u << mouseData;
-            if (flags & win::MouseXDown)
-                sideButtons |= side;
-            if (flags & win::MouseXUp)
-                sideButtons &= ~side;
-        }
+// Releases what a pass that ends early, or pauses, leaves held, the last pressed first.
+void releaseHeld(PlatformInput& platform, const HeldInputs& held)
+{
+    for (const HeldInput& input : held.releaseOrder()) {
+        if (!input.button)
+            platform.injectKey(input.code, win::KeyEventKeyUp);
+        else if (const PointerButton* button = pointerButton(input.code))
+            platform.injectMouse(button->upFlag, button->mouseData);
     }
+}
 
-    void key(std::uint32_t virtualKey, std::uint32_t flags)
-    {
-        const auto held = std::find(keys.begin(), keys.end(), virtualKey);
-        if (flags & win::KeyEventKeyUp) {
-            if (held != keys.end())
-                keys.erase(held);
-        } else if (held == keys.end()) {
-            keys.push_back(virtualKey);
-        }
+// Presses again what a pause released, in the order it was first pressed.
+void pressHeldAgain(PlatformInput& platform, const HeldInputs& held)
+{
+    for (const HeldInputs::Entry& entry : held.inPressOrder()) {
+        if (!entry.input.button)
+            platform.injectKey(entry.input.code, 0);
+        else if (const PointerButton* button = pointerButton(entry.input.code))
+            platform.injectMouse(button->downFlag, button->mouseData);
     }
-
-    // Releases everything; `pressAgain` presses it again in the order it was pressed.
-    void release(PlatformInput& platform)
-    {
-        if (released)
-            return;
-        for (std::uint32_t down : {win::MouseLeftDown, win::MouseRightDown,
-                                   win::MouseMiddleDown}) {
-            if (buttons & down)
-                platform.injectMouseButton(down << 1);
-        }
-        for (const int side : {win::XButton1, win::XButton2}) {
-            if (sideButtons & (1u << side))
-                platform.injectMouse(win::MouseXUp, side);
-        }
-        for (auto key = keys.rbegin(); key != keys.rend(); ++key)
-            platform.injectKey(*key, win::KeyEventKeyUp);
-        released = true;
-    }
-
-    void pressAgain(PlatformInput& platform)
-    {
-        if (!released)
-            return;
-        for (std::uint32_t down : {win::MouseLeftDown, win::MouseRightDown,
-                                   win::MouseMiddleDown}) {
-            if (buttons & down)
-                platform.injectMouseButton(down);
-        }
-        for (const int side : {win::XButton1, win::XButton2}) {
-            if (sideButtons & (1u << side))
-                platform.injectMouse(win::MouseXDown, side);
-        }
-        for (const std::uint32_t key : keys)
-            platform.injectKey(key, 0);
-        released = false;
-    }
-
-    bool any() const { return buttons != 0 || sideButtons != 0 || !keys.empty(); }
-
-    void releaseAll(PlatformInput& platform)
-    {
-        release(platform);
-        buttons = 0;
-        sideButtons = 0;
-        keys.clear();
-        released = false;
-    }
-
-private:
-    std::uint32_t buttons = 0;
-    // Bit n: side button n (XBUTTON1, XBUTTON2).
-    std::uint32_t sideButtons = 0;
-    std::vector<std::uint32_t> keys;
-    // Released for a pause, and still to be pressed again.
-    bool released = false;
-};
+}
 
 // Screen coordinates are signed 16-bit: a position left of or above the primary monitor is stored
 // as its low 16 bits (-10 as 65526) and must be moved to or looked at as the negative number it is.
@@ -146,15 +81,18 @@ public:
         if (!player.pauseRequested || player.stopRequested)
             return {};
         const Clock::time_point from = platform.now();
-        held.release(platform);
+        releaseHeld(platform, held);
         player.paused = true;
         while (player.pauseRequested && !player.stopRequested)
             platform.sleepUntil(platform.now() + kPauseSlice);
         player.paused = false;
-        if (!player.stopRequested) {
-            if (placed && held.any())
+        if (player.stopRequested) {
+            // Released already: the end of the pass has nothing left to let go.
+            held.clear();
+        } else {
+            if (placed && !held.empty())
                 platform.setCursorPos(placed->x, placed->y);
-            held.pressAgain(platform);
+            pressHeldAgain(platform, held);
         }
         return platform.now() - from;
     }
@@ -188,7 +126,7 @@ public:
         Clock::time_point look = previous;
         Clock::time_point deadline = platform.now() + milliseconds(static_cast<std::uint32_t>(event.value));
         for (;;) {
-            look += kWaitBeforeEvent;
+            look += kEventSlot;
             if (look > deadline)
                 return false;
             const Clock::time_point due = look;
@@ -227,7 +165,7 @@ bool Player::play(const std::vector<InputEvent>& events)
     if (events.empty()) {
         // A pass with nothing to play still takes a slot, so a loop over it idles instead of
         // spinning until it is stopped.
-        Clock::time_point end = platform.now() + kWaitBeforeEvent;
+        Clock::time_point end = platform.now() + kEventSlot;
         waits.waitUntil(end);
         ended = stopRequested ? PassEnd::Stopped : PassEnd::Finished;
         return true;
@@ -236,7 +174,7 @@ bool Player::play(const std::vector<InputEvent>& events)
     const auto scaled = [this](milliseconds wait) -> Clock::duration {
         return std::chrono::duration_cast<Clock::duration>(nanoseconds(std::llround(nanoseconds(wait).count() / speed)));
     };
-    const Clock::duration waitBeforeEvent = scaled(kWaitBeforeEvent);
+    const Clock::duration waitBeforeEvent = scaled(kEventSlot);
     PreciseTiming timing(platform);
     ended = PassEnd::Finished;
     // When the previous event was due. Each event is due a slot after it, so a pass keeps the
@@ -275,14 +213,14 @@ bool Player::play(const std::vector<InputEvent>& events)
             }
             const std::uint32_t flags = injectionFlags(event);
             platform.injectMouse(flags, event.value);
-            held.mouse(flags, event.value);
+            held.apply(event);
             break;
         }
         case EventKind::Key: {
             waits.moveTo(event);
             const auto virtualKey = static_cast<std::uint32_t>(event.value);
             platform.injectKey(virtualKey, event.code);
-            held.key(virtualKey, event.code);
+            held.apply(event);
             break;
         }
         case EventKind::Sleep: {
@@ -308,6 +246,6 @@ bool Player::play(const std::vector<InputEvent>& events)
     if (ended == PassEnd::Finished && stopRequested)
         ended = PassEnd::Stopped;
     if (ended != PassEnd::Finished)
-        held.releaseAll(platform);
+        releaseHeld(platform, held);
     return ended == PassEnd::Finished || ended == PassEnd::Stopped;
 }

@@ -10,8 +10,8 @@
 
 class PlatformInput;
 
-// Replays an event list as synthetic input, 10 ms before every event, and can be stopped and
-// paused from any thread through stopRequested and pauseRequested.
+// Replays an event list as synthetic input, a slot (kEventSlot) before every event, and can be
+// stopped and paused from any thread through stopRequested and pauseRequested.
 class Player {
 public:
     // Why a pass ended.

@@ -21,6 +21,7 @@
 #include "capture/input_listener.h"
 #include "system/file_replace.h"
 #include "platform/platform_input.h"
+#include "playback/passes.h"
 #include "system/session.h"
 #include "ui/save_failure.h"
 #include "ui/unplayable_script.h"
@@ -207,14 +208,8 @@ void QTamblo::OnMouseTimeout()
 {
     // Runs every millisecond for the window's whole life; an idle tick does nothing. Ticks come
     // late and irregularly, so the recording's own clock decides when a sample is due.
-    if (!recording)
-        return;
-    // Asked outside the lock, so the capture thread never waits for a question to the system.
-    ScreenPoint pointer;
-    if (!platform.cursorPos(pointer))
-        return;
-    std::lock_guard<std::mutex> lock(g_listenerMutex);
-    sampleDueSlots(pointer);
+    if (recording)
+        sampleTick();
 }
 
 void QTamblo::iconActivated(QSystemTrayIcon::ActivationReason reason)
@@ -252,17 +247,14 @@ void QTamblo::onclickedPlay(bool)
     // A termination request sets the stop flag; one that came just before it was cleared is seen here.
     if (isEnding())
         return;
-    // A colour that never came ends the loop too: the screen is not what the script expects.
-    const auto colourMissing = [this] { return player.passEnd() == Player::PassEnd::ColourNeverCame; };
-    player.play(events);
-    while (loop && !player.stopRequested && !colourMissing())
-        player.play(events);
-    player.stopRequested = false;
+    // A pass that cannot play an event does not end a loop; only the stop flag does, and a colour
+    // that never came: the screen is not what the script expects.
+    playPasses(player, events, PassCount{1, loop}, FailedPass::IsPlayedOver);
     if (isEnding())
         return;
     restoreAction->activate(QAction::Trigger);
 
-    if (colourMissing()) {
+    if (player.passEnd() == Player::PassEnd::ColourNeverCame) {
         const std::size_t failed = player.eventsPlayed;
         qCInfo(recordLog, "playback stopped: the colour of line %zu did not come", eventLines[failed]);
         QMessageBox::warning(this, translatedTitle(),

@@ -226,13 +226,22 @@ TEST(SaveFailureText, NamesTheCauseInChineseBeforeTheSystemsOwnText)
     }
 }
 
-TEST(LineFaultText, EveryRefusalHasAChineseReason)
+TEST(LineFaultText, EveryRefusalHasAChineseReasonAndKeepsItsHint)
 {
+    const ScriptCodec codec;
     for (int fault = static_cast<int>(LineFault::BlankLine); fault <= static_cast<int>(LineFault::OutOfRange); ++fault) {
         LineReading reading;
         reading.fault = static_cast<LineFault>(fault);
-        const QString text = lineFaultText(reading, QStringLiteral("\"X\""));
+        const QString text = lineFaultText(codec.refusalOf(reading, "X:1"));
         EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("\\p{Han}")))) << fault << ": " << text.toStdString();
+    }
+    const struct {
+        const char* line;
+        const char* hint;
+    } hints[] = {{"MBUTTONUP:1:2", "MBUTTONUNUP"}, {"lbuttondown:1:2", "LBUTTONDOWN"}, {"LBUTTONDOWN 1:2", "字段"}};
+    for (const auto& c : hints) {
+        const QString text = lineFaultText(codec.refusalOf(codec.readLine(c.line), c.line));
+        EXPECT_TRUE(text.contains(QString::fromUtf8(c.hint))) << c.line << ": " << text.toStdString();
     }
 }
 
