@@ -177,7 +177,7 @@ int runPlay(const Invocation& invocation)
     if (invocation.pauseKey && !platform->canWatchKey(invocation.pauseKey->virtualKey)) {
         std::fprintf(stderr, "tamblo-cli: the pause key %s is on no key of this keyboard; choose another with --pause-key\n",
                      invocation.pauseKey->name().c_str());
-        return session.exitStatus(kExitUsage);
+        return session.exitStatus(kExitFailed);
     }
     if (!session.countdown(invocation.countdownSeconds, "playing")) {
         std::fprintf(stderr, "tamblo-cli: stopped before playing\n");
