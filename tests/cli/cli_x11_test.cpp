@@ -367,7 +367,7 @@ TEST_F(CliOnDisplay, ExitStatusesAndMessagesOfCheckAndPlay)
 
 TEST_F(CliOnDisplay, PickPrintsTheColourUnderThePointerAsAWaitAndAColourThatNeverComesStopsWithStatus1)
 {
-    // A square of one colour over everything, from this test's own connection.
+    // A square of one colour over everything, gone with this test's connection.
     XSetWindowAttributes patch{};
     patch.override_redirect = True;
     patch.background_pixel = 0x3366CC;
@@ -389,8 +389,6 @@ TEST_F(CliOnDisplay, PickPrintsTheColourUnderThePointerAsAWaitAndAColourThatNeve
                                                   "wait)\n  one pass: 0.020 s when every colour is there at once, at most "
                                                   "0.050 s\n  line 2: waits for #ff00ff (16711935, tolerance 0) at 410,310, "
                                                   "at most 0.030 s\n  coordinates: x 1 to 410, y 1 to 310\n");
-    XDestroyWindow(input.get(), square);
-    input.sync();
 }
 
 TEST_F(CliOnDisplay, ThePauseKeyReleasesWhatIsHeldAndPressesItAgainOnResume)

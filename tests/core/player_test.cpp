@@ -236,12 +236,7 @@ TEST_F(PlayerTest, ColourWaitsCostNoSlotWhenSatisfiedAndEndInTheSlotOfTheColour)
 
 TEST_F(PlayerTest, APauseReleasesWhatIsHeldPressesItAgainAndDoesNotCountAgainstThePauses)
 {
-    platform.afterSleep = [this](long long atMs) {
-        if (atMs >= 60 && atMs < 1000)
-            player.pauseRequested = true;
-        if (atMs >= 1000)
-            player.pauseRequested = false;
-    };
+    platform.afterSleep = [this](long long atMs) { player.pauseRequested = atMs >= 60 && atMs < 1000; };
     EXPECT_TRUE(player.play(script({"LBUTTONDOWN:5:5", "KEYDOWN:5:5:16", "SLEEP:100:0:0:0:0", "LOGMOUSEPOS:7:7",
                                      "KEYUP:5:5:16", "LBUTTONUP:7:7"})));
     EXPECT_THAT(platform.callTexts(),
