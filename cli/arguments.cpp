@@ -16,6 +16,7 @@ const char* const kOverview =
     "  check FILE...   say whether scripts would play, and which line is wrong if not\n"
     "  play FILE       play a script as the tamblo window does\n"
     "  record FILE     record the mouse (and with --keys the keyboard) into a script\n"
+    "  pick            print the pointer's position and colour as a WAITCOLOR line\n"
     "\n"
     "  --help          show this help, or a command's with tamblo-cli COMMAND --help\n"
     "  --version       show the version\n"
@@ -35,7 +36,9 @@ const char* const kCheckHelp =
 
 const char* const kPlayHelp =
     "Usage: tamblo-cli play FILE [--repeat N | --loop] [--speed F] [--countdown S] [--stop-key KEY]\n"
-    "Plays a script: 10 ms before every event, pauses as written.\n"
+    "                            [--pause-key KEY]\n"
+    "Plays a script: 10 ms before every event, pauses as written, colour waits until the colour\n"
+    "comes; one that times out stops the playback (exit status 1).\n"
     "\n"
     "  --repeat N      play N passes (default 1)\n"
     "  --loop          play until stopped\n"
@@ -43,8 +46,17 @@ const char* const kPlayHelp =
     "  --countdown S   wait S seconds first, to switch windows\n"
     "  --stop-key KEY  the key that stops, seen from any program (default F8): F1-F24, Pause,\n"
     "                  ScrollLock, Escape, Insert, or a letter with modifiers, e.g. ctrl+alt+s\n"
+    "  --pause-key KEY the key that pauses, releasing what the script holds, and resumes,\n"
+    "                  pressing it again (names as for --stop-key; none by default)\n"
     "\n"
     "Ctrl-C, SIGTERM and SIGHUP stop too. Every stop releases what the script holds.\n";
+
+const char* const kPickHelp =
+    "Usage: tamblo-cli pick [--follow]\n"
+    "Prints the position of the pointer and the colour under it as a WAITCOLOR line (tolerance\n"
+    "10, timeout 10 s), after a comment with the colour as #rrggbb, ready to paste into a script.\n"
+    "\n"
+    "  --follow        print one every second until Ctrl-C\n";
 
 const char* const kRecordHelp =
     "Usage: tamblo-cli record FILE [--keys] [--clicks-only] [--countdown S] [--stop-key KEY]\n"
@@ -99,6 +111,7 @@ public:
             {"check", Invocation::Command::Check},
             {"play", Invocation::Command::Play},
             {"record", Invocation::Command::Record},
+            {"pick", Invocation::Command::Pick},
         };
         const auto command = kCommands.find(first);
         if (command == kCommands.end())
@@ -147,6 +160,8 @@ private:
             return flag(invocation.loop);
         if (option == "--keys" && record)
             return flag(invocation.keys);
+        if (option == "--follow" && is(Invocation::Command::Pick))
+            return flag(invocation.follow);
         if (option == "--clicks-only" && record)
             return flag(invocation.clicksOnly);
         if (option == "--repeat" && play) {
@@ -187,6 +202,16 @@ private:
             stopKeyGiven = true;
             return true;
         }
+        if (option == "--pause-key" && play) {
+            std::string text;
+            if (!value(text))
+                return false;
+            std::string why;
+            invocation.pauseKey = parseKeyChord(text, why);
+            if (!invocation.pauseKey)
+                return failed("--pause-key: " + why);
+            return true;
+        }
         return failed("unknown option \"" + option + "\" for " + arguments[0]);
     }
 
@@ -214,6 +239,13 @@ private:
     {
         if (invocation.loop && repeatGiven)
             return fail("--repeat and --loop exclude each other");
+        if (invocation.pauseKey && invocation.pauseKey->name() == invocation.stopKey.name())
+            return fail("--pause-key and --stop-key must be different keys");
+        if (is(Invocation::Command::Pick)) {
+            if (!invocation.files.empty())
+                return fail("pick takes no file");
+            return invocation;
+        }
         if (invocation.files.empty())
             return fail(arguments[0] + " needs a script file");
         if (!is(Invocation::Command::Check) && invocation.files.size() > 1)
@@ -257,5 +289,7 @@ std::string helpText(const std::string& topic)
         return kPlayHelp;
     if (topic == "record")
         return kRecordHelp;
+    if (topic == "pick")
+        return kPickHelp;
     return kOverview;
 }

@@ -9,7 +9,7 @@
 // What the command line asks for, checked: every value in range, no option where it does not
 // belong.
 struct Invocation {
-    enum class Command { Help, Version, Check, Play, Record };
+    enum class Command { Help, Version, Check, Play, Record, Pick };
     Command command = Command::Help;
     // Help: the command whose help was asked for; empty for the overview.
     std::string helpTopic;
@@ -24,6 +24,10 @@ struct Invocation {
     // play and record
     double countdownSeconds = 0;
     KeyChord stopKey;
+    // play: the key that pauses and resumes; none by default.
+    std::optional<KeyChord> pauseKey;
+    // pick
+    bool follow = false;
     // record
     bool keys = false;
     bool clicksOnly = false;

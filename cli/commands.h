@@ -2,10 +2,11 @@
 
 #include "cli/arguments.h"
 
-// The three commands; each returns the process's exit status.
+// The commands; each returns the process's exit status.
 int runCheck(const Invocation& invocation);
 int runPlay(const Invocation& invocation);
 int runRecord(const Invocation& invocation);
+int runPick(const Invocation& invocation);
 
 // Exit statuses.
 constexpr int kExitDone = 0;

@@ -38,6 +38,8 @@ int main(int argc, char** argv)
             return runPlay(*invocation);
         case Invocation::Command::Record:
             return runRecord(*invocation);
+        case Invocation::Command::Pick:
+            return runPick(*invocation);
         }
     } catch (const std::exception& error) {
         std::fprintf(stderr, "tamblo-cli: %s\n", error.what());

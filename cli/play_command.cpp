@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <iostream>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "cli/commands.h"
@@ -45,12 +46,14 @@ struct PlaybackPosition {
     std::atomic<Clock::rep> passStarted{0};
 };
 
-// Redraws the progress line every 200 ms on its own thread while a playback runs.
+// Redraws the progress line every 200 ms on its own thread while a playback runs. Without a
+// terminal there is no such line; a pause and a resume are then said on lines of their own.
 class ProgressReporter {
 public:
     ProgressReporter(const Invocation& invocation, const Player& player, const PlaybackPosition& position,
-                     std::size_t events, std::uint64_t passMs)
-        : invocation(invocation), player(player), position(position), events(events), passMs(passMs)
+                     std::size_t events, std::uint64_t passMs, bool onTerminal)
+        : invocation(invocation), player(player), position(position), events(events), passMs(passMs),
+          onTerminal(onTerminal)
     {
         thread = std::thread([this] { run(); });
     }
@@ -71,14 +74,33 @@ public:
 private:
     void run()
     {
-        ProgressLine line(stderr);
+        std::optional<ProgressLine> line;
+        if (onTerminal)
+            line.emplace(stderr);
+        bool wasPaused = false;
         std::unique_lock<std::mutex> lock(mutex);
-        while (!wake.wait_for(lock, std::chrono::milliseconds(200), [this] { return finished; }))
-            line.show(text());
+        while (!wake.wait_for(lock, std::chrono::milliseconds(onTerminal ? 200 : 20), [this] { return finished; })) {
+            if (line) {
+                line->show(text());
+                continue;
+            }
+            if (player.paused == wasPaused)
+                continue;
+            wasPaused = !wasPaused;
+            std::fprintf(stderr, "tamblo-cli: %s\n", wasPaused ? pausedText().c_str() : "resumed");
+        }
+    }
+
+    std::string pausedText() const
+    {
+        return "paused at event " + std::to_string(player.eventsPlayed.load()) + " of " + std::to_string(events)
+               + ", what the script held is released; " + invocation.pauseKey->name() + " resumes";
     }
 
     std::string text() const
     {
+        if (player.paused)
+            return pausedText() + ", " + invocation.stopKey.name() + " stops";
         const long long pass = position.pass;
         const auto inPass = std::chrono::duration_cast<std::chrono::milliseconds>(
             Clock::now() - Clock::time_point(Clock::duration(position.passStarted.load())));
@@ -92,6 +114,8 @@ private:
             const double left = leftInPass + scaledPass * static_cast<double>(invocation.repeat - pass);
             shown += ", " + clockText(static_cast<std::uint64_t>(std::ceil(left / 1000.0))) + " left";
         }
+        if (invocation.pauseKey)
+            shown += "; " + invocation.pauseKey->name() + " pauses";
         return shown + "; " + invocation.stopKey.name() + " or Ctrl-C stops";
     }
 
@@ -100,11 +124,23 @@ private:
     const PlaybackPosition& position;
     const std::size_t events;
     const std::uint64_t passMs;
+    const bool onTerminal;
     std::mutex mutex;
     std::condition_variable wake;
     bool finished = false;
     std::thread thread;
 };
+
+// FILE:LINE: what the wait looked for, and what it saw instead.
+void reportMissingColour(const std::string& path, std::size_t line, const InputEvent& wait,
+                         const std::optional<std::uint32_t>& seen)
+{
+    const std::string saw = seen ? "it is " + colourText(*seen) : "the screen there could not be read";
+    std::fprintf(stderr, "tamblo-cli: %s:%zu: stopped: %s (tolerance %u) did not come at %d,%d within %s; %s\n",
+                 path.c_str(), line, colourText(waitColour(wait)).c_str(), static_cast<unsigned>(wait.code),
+                 static_cast<std::int16_t>(wait.x), static_cast<std::int16_t>(wait.y),
+                 formatDuration(static_cast<std::uint32_t>(wait.value)).c_str(), saw.c_str());
+}
 
 }  // namespace
 
@@ -113,7 +149,8 @@ int runPlay(const Invocation& invocation)
     const std::string& path = invocation.files.front();
     const ScriptCodec codec;
     std::vector<InputEvent> events;
-    const ScriptFileResult read = readScriptFile(path, codec, &events);
+    std::vector<std::size_t> eventLines;
+    const ScriptFileResult read = readScriptFile(path, codec, &events, noteEventLines(eventLines));
     if (read.verdict != ScriptFileResult::Verdict::Accepted) {
         reportUnplayable(codec, path, read, std::cerr);
         return read.verdict == ScriptFileResult::Verdict::Refused ? kExitFailed : kExitUsage;
@@ -130,9 +167,16 @@ int runPlay(const Invocation& invocation)
     // The stop key and the signals set the player's own flag, so a pause is cut short at once.
     player.stopRequested = false;
     Session session(*platform, invocation.stopKey, player.stopRequested);
+    if (invocation.pauseKey)
+        session.listener().watchPauseKey(*invocation.pauseKey, player.pauseRequested);
     std::string problem;
     if (!session.start(problem)) {
         std::fprintf(stderr, "tamblo-cli: %s\n", problem.c_str());
+        return session.exitStatus(kExitFailed);
+    }
+    if (invocation.pauseKey && !platform->canWatchKey(invocation.pauseKey->virtualKey)) {
+        std::fprintf(stderr, "tamblo-cli: the pause key %s is on no key of this keyboard; choose another with --pause-key\n",
+                     invocation.pauseKey->name().c_str());
         return session.exitStatus(kExitFailed);
     }
     if (!session.countdown(invocation.countdownSeconds, "playing")) {
@@ -144,9 +188,9 @@ int runPlay(const Invocation& invocation)
     PlaybackEnd end;
     {
         std::unique_ptr<ProgressReporter> progress;
-        if (standardErrorIsTerminal())
+        if (standardErrorIsTerminal() || invocation.pauseKey)
             progress = std::make_unique<ProgressReporter>(invocation, player, position, events.size(),
-                                                          passMilliseconds(events));
+                                                          passMilliseconds(events), standardErrorIsTerminal());
         end = playPasses(player, events, PassCount{invocation.repeat, invocation.loop}, FailedPass::EndsPlayback,
                          [&position](long long pass) {
                              position.pass = pass;
@@ -155,8 +199,12 @@ int runPlay(const Invocation& invocation)
     }
     const long long pass = position.pass;
     if (end == PlaybackEnd::Failed) {
-        std::fprintf(stderr, "tamblo-cli: %s: event %zu of %zu could not be played (the pointer could not be moved there)\n",
-                     path.c_str(), player.eventsPlayed.load() + 1, events.size());
+        const std::size_t failedEvent = player.eventsPlayed.load();
+        if (player.passEnd() == Player::PassEnd::ColourNeverCame)
+            reportMissingColour(path, eventLines[failedEvent], events[failedEvent], player.colourSeen());
+        else
+            std::fprintf(stderr, "tamblo-cli: %s: event %zu of %zu could not be played (the pointer could not be moved there)\n",
+                         path.c_str(), failedEvent + 1, events.size());
         return session.exitStatus(kExitFailed);
     }
     if (end == PlaybackEnd::Stopped && session.signal() == 0 && session.listener().stopKeyPressed())

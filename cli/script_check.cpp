@@ -96,6 +96,10 @@ public:
         const InputEvent& event = line.reading.event;
         ++events;
         playMs += static_cast<std::uint64_t>(replayTime(event).count());
+        if (isKind(event, EventKind::WaitColor)) {
+            addWait(line.number, event);
+            return;
+        }
         switch (static_cast<EventKind>(event.kind)) {
         case EventKind::MouseButton: {
             addPosition(event);
@@ -128,6 +132,8 @@ public:
             ++pointerMoves;
             addPosition(event);
             break;
+        case EventKind::WaitColor:
+            break;
         }
     }
 
@@ -144,8 +150,17 @@ public:
     {
         out << path << ": accepted\n";
         out << "  events: " << events << " (" << pointerMoves << " pointer, " << buttons << " button, " << keys
-            << " key, " << pauses << " pause" << (wheels ? ", " + std::to_string(wheels) + " wheel" : "") << ")\n";
-        out << "  one pass: " << formatDuration(playMs) << "\n";
+            << " key, " << pauses << " pause" << (wheels ? ", " + std::to_string(wheels) + " wheel" : "")
+            << (waits.empty() ? "" : ", " + std::to_string(waits.size()) + " colour wait") << ")\n";
+        out << "  one pass: " << formatDuration(playMs);
+        if (!waits.empty())
+            out << " when every colour is there at once, at most " << formatDuration(playMs + waitMs);
+        out << "\n";
+        const std::size_t shown = std::min(waits.size(), kWarningsShown);
+        for (std::size_t i = 0; i < shown; ++i)
+            out << "  line " << waits[i].first << ": " << waits[i].second << "\n";
+        if (waits.size() > shown)
+            out << "  " << waits.size() - shown << " more colour waits\n";
         if (box.empty)
             out << "  coordinates: none\n";
         else
@@ -175,6 +190,19 @@ private:
 
     void warn(std::size_t line, std::string text) { warnings.emplace_back(line, std::move(text)); }
 
+    // A wait that times out ends the pass in its last slot, at or before its timeout.
+    void addWait(std::size_t line, const InputEvent& event)
+    {
+        addPosition(event);
+        const std::uint32_t timeout = static_cast<std::uint32_t>(event.value);
+        waitMs += timeout;
+        const std::uint32_t rgb = waitColour(event);
+        waits.emplace_back(line, "waits for " + colourText(rgb) + " (" + std::to_string(rgb) + ", tolerance "
+                                     + std::to_string(event.code) + ") at " + std::to_string(static_cast<std::int16_t>(event.x))
+                                     + "," + std::to_string(static_cast<std::int16_t>(event.y)) + ", at most "
+                                     + formatDuration(timeout));
+    }
+
     std::uint64_t events = 0;
     std::uint64_t pointerMoves = 0;
     std::uint64_t buttons = 0;
@@ -182,6 +210,9 @@ private:
     std::uint64_t pauses = 0;
     std::uint64_t wheels = 0;
     std::uint64_t playMs = 0;
+    // The colour waits' timeouts added up, and each wait described.
+    std::uint64_t waitMs = 0;
+    std::vector<std::pair<std::size_t, std::string>> waits;
     Box box;
     HeldInputs held;
     std::set<std::int32_t> unknownKeys;

@@ -59,12 +59,18 @@ bool StopKeyListener::held(int generic)
 
 void StopKeyListener::onKeyEvent(int msgCode, int vk)
 {
-    if (vk >= 0 && vk <= 0xFF)
+    const bool inRange = vk >= 0 && vk <= 0xFF;
+    // A key held down repeats its press; only the first one toggles the pause.
+    const bool repeat = inRange && isPress(msgCode) && down.test(static_cast<std::size_t>(vk));
+    if (inRange)
         down.set(static_cast<std::size_t>(vk), isPress(msgCode));
     if (vk == stopKey.virtualKey)
         stopKeyDown = isPress(msgCode);
-    if (isPress(msgCode) && vk == stopKey.virtualKey && (!stopKey.control || held(win::VkControl))
-        && (!stopKey.alt || held(win::VkMenu)) && (!stopKey.shift || held(win::VkShift))) {
+    if (pauseKey && !repeat && pressOf(*pauseKey, msgCode, vk)) {
+        *pause = !*pause;
+        return;
+    }
+    if (pressOf(stopKey, msgCode, vk)) {
         recording = false;
         stopKeySeen = true;
         stop = true;
@@ -77,6 +83,18 @@ void StopKeyListener::onKeyEvent(int msgCode, int vk)
     else if (!pressedHere.test(static_cast<std::size_t>(vk)))
         return;
     append(msgCode, EventKind::Key, vk);
+}
+
+bool StopKeyListener::pressOf(const KeyChord& chord, int msgCode, int vk)
+{
+    return isPress(msgCode) && vk == chord.virtualKey && (!chord.control || held(win::VkControl))
+           && (!chord.alt || held(win::VkMenu)) && (!chord.shift || held(win::VkShift));
+}
+
+void StopKeyListener::watchPauseKey(const KeyChord& key, std::atomic<bool>& flag)
+{
+    pauseKey = key;
+    pause = &flag;
 }
 
 void StopKeyListener::onMouseEvent(int msgCode, int mouseData)

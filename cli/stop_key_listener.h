@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <bitset>
+#include <optional>
 
 #include "capture/recorder.h"
 #include "cli/key_chord.h"
@@ -14,6 +15,9 @@ class StopKeyListener : public Recorder {
 public:
     // `stop` is set when the stop key goes down.
     StopKeyListener(PlatformInput& platform, const KeyChord& stopKey, std::atomic<bool>& stop);
+
+    // Before the capture starts: each press of `pauseKey` (with its modifiers) toggles `pause`.
+    void watchPauseKey(const KeyChord& pauseKey, std::atomic<bool>& pause);
 
     // Before recording starts.
     void recordKeys(bool on) { keepKeys = on; }
@@ -37,12 +41,16 @@ private:
     // Whether a Shift, Control or Alt key (`generic`) is down, by either side: as the key presses
     // seen here say, or as the platform says (for one held since before the capture started).
     bool held(int generic);
+    // Whether this press is of `chord` with its modifiers held.
+    bool pressOf(const KeyChord& chord, int msgCode, int vk);
     void append(int code, EventKind kind, int value);
 
     const KeyChord stopKey;
     std::atomic<bool>& stop;
     std::atomic<bool> stopKeySeen{false};
     std::atomic<bool> stopKeyDown{false};
+    std::optional<KeyChord> pauseKey;
+    std::atomic<bool>* pause = nullptr;
     bool keepKeys = false;
     bool padEvents = false;
     // Keys whose press this recording kept; a release of any other key was pressed before the

@@ -75,6 +75,10 @@ public:
     // SendInput with one keyboard input: virtual key (low 16 bits used), flags 0 press / KEYEVENTF_KEYUP.
     virtual void injectKey(std::uint32_t virtualKey, std::uint32_t flags) = 0;
 
+    // The colour 0xRRGGBB of the screen's pixel at (x, y), in setCursorPos's coordinates (physical
+    // pixels); false when it cannot be read, e.g. off every screen.
+    virtual bool screenPixel(int x, int y, std::uint32_t& rgb) = 0;
+
     // Monotonic time and an absolute-deadline sleep (the platform's Sleep).
     virtual Clock::time_point now() { return Clock::now(); }
     virtual void sleepUntil(Clock::time_point deadline) = 0;

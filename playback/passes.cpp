@@ -9,7 +9,10 @@ PlaybackEnd playPasses(Player& player, const std::vector<InputEvent>& events, co
     for (long long pass = 1; pass == 1 || count.untilStopped || pass <= count.passes; ++pass) {
         if (beforePass)
             beforePass(pass);
-        if (!player.play(events) && failedPass == FailedPass::EndsPlayback) {
+        // A colour that never came ends the playback whatever: the screen is not what the script
+        // expects, and the next pass would only wait for it again.
+        if (!player.play(events)
+            && (failedPass == FailedPass::EndsPlayback || player.passEnd() == Player::PassEnd::ColourNeverCame)) {
             end = PlaybackEnd::Failed;
             break;
         }

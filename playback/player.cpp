@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 
 #include "platform/platform_input.h"
 #include "playback/held_inputs.h"
@@ -17,7 +18,7 @@ using std::chrono::nanoseconds;
 // A running pause looks at the stop flag this often.
 constexpr milliseconds kPauseSlice{5};
 
-// Releases what a pass that ends early leaves held, the last pressed first.
+// Releases what a pass that ends early, or pauses, leaves held, the last pressed first.
 void releaseHeld(PlatformInput& platform, const HeldInputs& held)
 {
     for (const HeldInput& input : held.releaseOrder()) {
@@ -28,11 +29,22 @@ void releaseHeld(PlatformInput& platform, const HeldInputs& held)
     }
 }
 
-// Screen coordinates are signed 16-bit: a position left of or above the primary monitor is stored
-// as its low 16 bits (-10 as 65526) and must be moved to as the negative number it is.
-bool moveTo(PlatformInput& platform, const InputEvent& event)
+// Presses again what a pause released, in the order it was first pressed.
+void pressHeldAgain(PlatformInput& platform, const HeldInputs& held)
 {
-    return platform.setCursorPos(static_cast<std::int16_t>(event.x), static_cast<std::int16_t>(event.y));
+    for (const HeldInputs::Entry& entry : held.inPressOrder()) {
+        if (!entry.input.button)
+            platform.injectKey(entry.input.code, 0);
+        else if (const PointerButton* button = pointerButton(entry.input.code))
+            platform.injectMouse(button->downFlag, button->mouseData);
+    }
+}
+
+// Screen coordinates are signed 16-bit: a position left of or above the primary monitor is stored
+// as its low 16 bits (-10 as 65526) and must be moved to or looked at as the negative number it is.
+ScreenPoint positionOf(const InputEvent& event)
+{
+    return {static_cast<std::int16_t>(event.x), static_cast<std::int16_t>(event.y)};
 }
 
 class PreciseTiming {
@@ -46,12 +58,96 @@ private:
     PlatformInput& platform;
 };
 
-// Waits until `end`, looking at the stop flag every slice.
-void pauseUntil(PlatformInput& platform, const std::atomic<bool>& stop, Clock::time_point end)
-{
-    while (!stop && platform.now() < end)
-        platform.sleepUntil(std::min(end, platform.now() + kPauseSlice));
-}
+// The waiting side of one pass: pauses of the script, colour waits and the user's pauses, each
+// looking at the stop flag every slice.
+class PassWaits {
+public:
+    PassWaits(PlatformInput& platform, Player& player, HeldInputs& held)
+        : platform(platform), player(player), held(held)
+    {
+    }
+
+    bool moveTo(const InputEvent& event)
+    {
+        placed = positionOf(event);
+        return platform.setCursorPos(placed->x, placed->y);
+    }
+
+    // Sits out a pause that was asked for: what the script holds is let go until it is resumed
+    // (or stopped), then pressed again where the script had put the pointer. Returns how long
+    // the pause took, to push the pass's deadlines back by.
+    Clock::duration sitOutPause()
+    {
+        if (!player.pauseRequested || player.stopRequested)
+            return {};
+        const Clock::time_point from = platform.now();
+        releaseHeld(platform, held);
+        player.paused = true;
+        while (player.pauseRequested && !player.stopRequested)
+            platform.sleepUntil(platform.now() + kPauseSlice);
+        player.paused = false;
+        if (player.stopRequested) {
+            // Released already: the end of the pass has nothing left to let go.
+            held.clear();
+        } else {
+            if (placed && !held.empty())
+                platform.setCursorPos(placed->x, placed->y);
+            pressHeldAgain(platform, held);
+        }
+        return platform.now() - from;
+    }
+
+    // Waits until `end`, which a pause on the way pushes back.
+    void waitUntil(Clock::time_point& end)
+    {
+        while (!player.stopRequested && platform.now() < end) {
+            end += sitOutPause();
+            platform.sleepUntil(std::min(end, platform.now() + kPauseSlice));
+        }
+    }
+
+    // Waits for the event's colour, looking once now and then once per slot until the timeout.
+    // True when it came (then `previous` is the slot in which it was seen, unless it was there at
+    // once) or when stopped; false when it did not come, with the colour seen last in `seen`.
+    bool waitForColour(const InputEvent& event, Clock::time_point& previous, std::optional<std::uint32_t>& seen)
+    {
+        const ScreenPoint at = positionOf(event);
+        const std::uint32_t wanted = waitColour(event);
+        const auto looksLike = [&] {
+            std::uint32_t rgb = 0;
+            seen.reset();
+            if (platform.screenPixel(at.x, at.y, rgb))
+                seen = rgb;
+            return seen && coloursMatch(*seen, wanted, event.code);
+        };
+        if (looksLike())
+            return true;
+        // The slots keep the pass's clock: they follow the one of the event before.
+        Clock::time_point look = previous;
+        Clock::time_point deadline = platform.now() + milliseconds(static_cast<std::uint32_t>(event.value));
+        for (;;) {
+            look += kEventSlot;
+            if (look > deadline)
+                return false;
+            const Clock::time_point due = look;
+            waitUntil(look);
+            deadline += look - due;
+            if (player.stopRequested)
+                return true;
+            if (looksLike()) {
+                previous = look;
+                return true;
+            }
+        }
+    }
+
+private:
+    PlatformInput& platform;
+    Player& player;
+    HeldInputs& held;
+    // Where the script last put the pointer.
+    std::optional<ScreenPoint> placed;
+};
 
 }  // namespace
 
@@ -60,12 +156,18 @@ Player::Player(PlatformInput& platform) : platform(platform) {}
 bool Player::play(const std::vector<InputEvent>& events)
 {
     eventsPlayed = 0;
+    ended = PassEnd::Stopped;
+    seen.reset();
     if (stopRequested)
         return true;
+    HeldInputs held;
+    PassWaits waits(platform, *this, held);
     if (events.empty()) {
         // A pass with nothing to play still takes a slot, so a loop over it idles instead of
         // spinning until it is stopped.
-        pauseUntil(platform, stopRequested, platform.now() + kEventSlot);
+        Clock::time_point end = platform.now() + kEventSlot;
+        waits.waitUntil(end);
+        ended = stopRequested ? PassEnd::Stopped : PassEnd::Finished;
         return true;
     }
     // Scaled to the nanosecond; exact at the recorded pace, as every wait fits a double exactly.
@@ -74,16 +176,27 @@ bool Player::play(const std::vector<InputEvent>& events)
     };
     const Clock::duration waitBeforeEvent = scaled(kEventSlot);
     PreciseTiming timing(platform);
-    HeldInputs held;
-    bool completed = true;
+    ended = PassEnd::Finished;
     // When the previous event was due. Each event is due a slot after it, so a pass keeps the
     // recording's clock: a late wake-up or a slow injection shortens the next wait instead of
     // delaying every event after it, as a wait counted from the moment of sending would.
     Clock::time_point previous = platform.now();
 
     for (const InputEvent& event : events) {
+        previous += waits.sitOutPause();
         if (stopRequested)
             break;
+        // A colour wait takes no slot of its own: one that is already satisfied costs nothing.
+        if (isKind(event, EventKind::WaitColor)) {
+            if (!waits.waitForColour(event, previous, seen)) {
+                ended = PassEnd::ColourNeverCame;
+                break;
+            }
+            if (stopRequested)
+                break;
+            ++eventsPlayed;
+            continue;
+        }
         previous += waitBeforeEvent;
         platform.sleepUntil(previous);
         // After a stall of more than a slot (a busy machine, a blocked injection) the events that
@@ -94,8 +207,8 @@ bool Player::play(const std::vector<InputEvent>& events)
 
         switch (static_cast<EventKind>(event.kind)) {
         case EventKind::MouseButton: {
-            if (!moveTo(platform, event)) {
-                completed = false;
+            if (!waits.moveTo(event)) {
+                ended = PassEnd::Unplayable;
                 break;
             }
             const std::uint32_t flags = injectionFlags(event);
@@ -104,7 +217,7 @@ bool Player::play(const std::vector<InputEvent>& events)
             break;
         }
         case EventKind::Key: {
-            moveTo(platform, event);
+            waits.moveTo(event);
             const auto virtualKey = static_cast<std::uint32_t>(event.value);
             platform.injectKey(virtualKey, event.code);
             held.apply(event);
@@ -113,24 +226,26 @@ bool Player::play(const std::vector<InputEvent>& events)
         case EventKind::Sleep: {
             // Unsigned, as the platform's Sleep reads it: a negative value is a pause of weeks,
             // which only the stop flag can end.
-            const Clock::time_point end = previous + scaled(milliseconds(static_cast<std::uint32_t>(event.value)));
-            pauseUntil(platform, stopRequested, end);
+            Clock::time_point end = previous + scaled(milliseconds(static_cast<std::uint32_t>(event.value)));
+            waits.waitUntil(end);
             if (platform.now() >= end)
                 previous = end;
             break;
         }
         case EventKind::MousePos:
-            moveTo(platform, event);
+            waits.moveTo(event);
             break;
         default:
-            completed = false;
+            ended = PassEnd::Unplayable;
             break;
         }
-        if (!completed)
+        if (ended != PassEnd::Finished)
             break;
         ++eventsPlayed;
     }
-    if (!completed || stopRequested)
+    if (ended == PassEnd::Finished && stopRequested)
+        ended = PassEnd::Stopped;
+    if (ended != PassEnd::Finished)
         releaseHeld(platform, held);
-    return completed;
+    return ended == PassEnd::Finished || ended == PassEnd::Stopped;
 }

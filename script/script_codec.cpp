@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <climits>
+#include <cstdio>
 #include <string_view>
 
 #include "platform/platform_input.h"
@@ -11,6 +12,9 @@ namespace {
 
 constexpr std::string_view kSleepKeyword = "SLEEP";
 constexpr std::string_view kMousePosKeyword = "LOGMOUSEPOS";
+constexpr std::string_view kWaitColorKeyword = "WAITCOLOR";
+constexpr std::int32_t kMaxColour = 0xFFFFFF;
+constexpr std::int32_t kMaxTolerance = 255;
 constexpr char kFieldDelimiter = ':';
 
 // The fields of one line as splitString cuts them: the first kKept as views, all of them counted.
@@ -235,6 +239,8 @@ std::string_view ScriptCodec::keywordOf(const InputEvent& event) const
         return kSleepKeyword;
     case EventKind::MousePos:
         return kMousePosKeyword;
+    case EventKind::WaitColor:
+        return kWaitColorKeyword;
     default:
         return {};
     }
@@ -242,7 +248,7 @@ std::string_view ScriptCodec::keywordOf(const InputEvent& event) const
 
 bool ScriptCodec::toLines(const std::vector<InputEvent>& events, std::vector<std::string>& lines) const
 {
-    // Longest line: "SLEEP" and five numbers with their colons.
+    // Longest line: "WAITCOLOR" and five numbers with their colons.
     char buffer[80];
     char* const end = buffer + sizeof buffer;
     for (const InputEvent& event : events) {
@@ -258,6 +264,11 @@ bool ScriptCodec::toLines(const std::vector<InputEvent>& events, std::vector<std
         }
         field(event.x);
         field(event.y);
+        if (isKind(event, EventKind::WaitColor)) {
+            field(waitColour(event));
+            field(event.code);
+            field(static_cast<std::uint32_t>(event.value));
+        }
         if (isKind(event, EventKind::Key))
             field(static_cast<std::uint32_t>(event.value));
         // The delta is the one number written with a sign.
@@ -279,6 +290,35 @@ bool ScriptCodec::fromLines(const std::vector<std::string>& lines, std::vector<I
     }
     return true;
 }
+
+namespace {
+
+// WAITCOLOR:x:y:rgb:tolerance:timeout; fields beyond the sixth are ignored, as on the other lines.
+LineReading readWaitColor(const Fields& fields, LineReading& reading)
+{
+    if (fields.count < 6)
+        return refused(LineFault::WaitFields);
+    InputEvent& event = reading.event;
+    StrictFields strict(fields, reading);
+    std::int32_t rgb = 0;
+    std::int32_t tolerance = 0;
+    if (!strict.read(2, event.x) || !strict.read(3, event.y) || !strict.read(4, rgb) || !strict.read(5, tolerance)
+        || !strict.read(6, event.value))
+        return reading;
+    if (rgb < 0 || rgb > kMaxColour)
+        return refused(LineFault::WaitColourRange);
+    if (tolerance < 0 || tolerance > kMaxTolerance)
+        return refused(LineFault::WaitToleranceRange);
+    if (event.value < 0)
+        return refused(LineFault::WaitTimeoutNegative);
+    event.kind = toByte(EventKind::WaitColor);
+    event.code = static_cast<std::uint8_t>(tolerance);
+    setWaitColour(event, static_cast<std::uint32_t>(rgb));
+    reading.outcome = LineReading::Outcome::Accepted;
+    return reading;
+}
+
+}  // namespace
 
 LineReading ScriptCodec::readLine(std::string_view line) const
 {
@@ -302,6 +342,9 @@ LineReading ScriptCodec::readLine(std::string_view line) const
         reading.outcome = LineReading::Outcome::Accepted;
         return reading;
     }
+
+    if (keyword == kWaitColorKeyword)
+        return readWaitColor(fields, reading);
 
     std::size_t fieldsNeeded = 3;
     LineFault tooFew = LineFault::PointerFields;
@@ -371,6 +414,15 @@ const FaultWording kFaultWords[] = {
       "侧键行需要 x、y 和侧键编号：1（后退）或 2（前进）"}},
     {LineFault::SideButtonNumber,
      {"side button %1 does not exist: 1 is back, 2 is forward", "侧键 %1 不存在：1 为后退，2 为前进"}},
+    {LineFault::WaitFields,
+     {"a colour wait needs x, y, the colour, the tolerance and the timeout (WAITCOLOR:x:y:rgb:tolerance:ms)",
+      "等色行需要 x、y、颜色、容差和超时（WAITCOLOR:x:y:颜色:容差:毫秒）"}},
+    {LineFault::WaitColourRange,
+     {"the colour must be 0xRRGGBB written in decimal, 0 to 16777215", "颜色须为十进制写的 0xRRGGBB，即 0 到 16777215"}},
+    {LineFault::WaitToleranceRange,
+     {"the tolerance must be 0 to 255 (the largest difference on each of red, green and blue)",
+      "容差须为 0 到 255（红、绿、蓝每个通道允许的最大差值）"}},
+    {LineFault::WaitTimeoutNegative, {"the timeout must be 0 or more milliseconds", "超时须为 0 或更多毫秒"}},
     {LineFault::NoDigits, {"no digits in field %1", "第 %1 个字段中没有数字"}},
     {LineFault::OutOfRange, {"number out of the 32-bit range in field %1", "第 %1 个字段的数字超出 32 位整数范围"}},
 };
@@ -443,7 +495,8 @@ const Wording* ScriptCodec::keywordHint(std::string_view keyword, std::string& u
     std::string upper(keyword);
     std::transform(upper.begin(), upper.end(), upper.begin(),
                    [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
-    if (upper != keyword && (mouseFlags.count(upper) || keyFlags.count(upper) || upper == kMousePosKeyword)) {
+    if (upper != keyword
+        && (mouseFlags.count(upper) || keyFlags.count(upper) || upper == kMousePosKeyword || upper == kWaitColorKeyword)) {
         upperCase = upper;
         return &kUpperCaseHint;
     }
@@ -459,7 +512,7 @@ const Wording* ScriptCodec::keywordHint(std::string_view keyword, std::string& u
 
 std::vector<std::string_view> ScriptCodec::knownKeywords() const
 {
-    std::vector<std::string_view> known{kMousePosKeyword, kSleepKeyword};
+    std::vector<std::string_view> known{kMousePosKeyword, kSleepKeyword, kWaitColorKeyword};
     for (const auto& entry : mouseFlags)
         known.push_back(entry.first);
     for (const auto& entry : keyFlags)
@@ -490,6 +543,13 @@ std::string quotedScriptText(std::string_view text)
         }
     }
     return quoted + "\"";
+}
+
+std::string colourText(std::uint32_t rgb)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "#%06x", static_cast<unsigned>(rgb & 0xFFFFFF));
+    return text;
 }
 
 void splitString(std::string text, std::vector<std::string>& out, char delimiter)

@@ -26,6 +26,10 @@ enum class LineFault : std::uint8_t {
     WheelDeltaZero,      // a wheel line whose delta is 0
     SideButtonFields,    // a side-button line without x, y and a button number
     SideButtonNumber,    // a side-button number other than 1 or 2
+    WaitFields,          // a WAITCOLOR line without x, y, colour, tolerance and timeout
+    WaitColourRange,     // a colour outside 0 to 0xFFFFFF
+    WaitToleranceRange,  // a tolerance outside 0 to 255
+    WaitTimeoutNegative,
     NoDigits,            // in `field`
     OutOfRange,          // in `field`
 };
@@ -82,6 +86,9 @@ private:
 // Text from a script line in double quotes, with control characters and backslashes escaped
 // (\t, \r, \x01, \\), so that messages show exactly what the line holds.
 std::string quotedScriptText(std::string_view text);
+
+// A colour 0xRRGGBB as people read it: "#00ff00".
+std::string colourText(std::uint32_t rgb);
 
 // Splits `text` at every `delimiter`. Empty fields between delimiters are kept, a trailing delimiter
 // gives no empty last field, and an empty text gives no field.

@@ -257,3 +257,11 @@ ScriptFileResult readScriptFile(const std::string& path, const ScriptCodec& code
     splitter.finish();
     return result;
 }
+
+std::function<void(const ScriptLine&)> noteEventLines(std::vector<std::size_t>& lines)
+{
+    return [&lines](const ScriptLine& line) {
+        if (line.reading.outcome == LineReading::Outcome::Accepted)
+            lines.push_back(line.number);
+    };
+}

@@ -64,6 +64,10 @@ struct ScriptFileResult {
     LineReading refusal;
 };
 
+// An observer for readScriptFile that notes the line number of each accepted event, in order, so
+// that a playback can say on which line it stopped.
+std::function<void(const ScriptLine&)> noteEventLines(std::vector<std::size_t>& lines);
+
 // Reads a script file the one way the window and the command line both read it: only a regular
 // file (never blocking on anything else), split and decoded by ScriptLineSplitter, each line read
 // by codec.readLine, stopping at the first refused line. Accepted events are appended to `events`

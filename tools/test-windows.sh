@@ -145,7 +145,7 @@ rm -rf "$cases"
 echo "tamblo-cli.exe: check and play under Wine passed"
 
 if $run_benchmarks; then
-  for bench in "$build"/bench/win32/*.exe; do
+  for bench in "$build"/bench/win32/*.exe "$build"/bench/colour/*.exe; do
     "$wine" "$bench"
   done
   # The playback's cadence once more, on the way of waiting kept for systems without the timer.

@@ -228,7 +228,9 @@ void QTamblo::onclickedPlay(bool)
     // Read the one way the command line reads it too; anything but a regular file is refused
     // without blocking. A script that is not played says why, so a typo is not taken for a fault.
     std::vector<InputEvent> events;
-    const ScriptFileResult read = readScriptFile(fileName.toUtf8().toStdString(), codec, &events);
+    std::vector<std::size_t> eventLines;
+    const ScriptFileResult read =
+        readScriptFile(fileName.toUtf8().toStdString(), codec, &events, noteEventLines(eventLines));
     if (read.verdict != ScriptFileResult::Verdict::Accepted) {
         QMessageBox::warning(this, translatedTitle(), describeUnplayableScript(fileName, read));
         return;
@@ -245,12 +247,20 @@ void QTamblo::onclickedPlay(bool)
     // A termination request sets the stop flag; one that came just before it was cleared is seen here.
     if (isEnding())
         return;
-    // A pass that cannot play an event does not end a loop; only the stop flag does.
+    // A pass that cannot play an event does not end a loop; only the stop flag does, and a colour
+    // that never came: the screen is not what the script expects.
     playPasses(player, events, PassCount{1, loop}, FailedPass::IsPlayedOver);
     if (isEnding())
         return;
     restoreAction->activate(QAction::Trigger);
 
+    if (player.passEnd() == Player::PassEnd::ColourNeverCame) {
+        const std::size_t failed = player.eventsPlayed;
+        qCInfo(recordLog, "playback stopped: the colour of line %zu did not come", eventLines[failed]);
+        QMessageBox::warning(this, translatedTitle(),
+                             describeMissingColour(fileName, eventLines[failed], events[failed], player.colourSeen()));
+        return;
+    }
     QMessageBox::information(this, translatedTitle(), tr("脚本播放结束"), QMessageBox::Yes,
                              QMessageBox::NoButton);
 }

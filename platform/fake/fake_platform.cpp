@@ -70,6 +70,16 @@ void FakePlatform::injectKey(std::uint32_t virtualKey, std::uint32_t flags)
     recordInjection("key " + std::to_string(virtualKey) + " " + hex(flags));
 }
 
+bool FakePlatform::screenPixel(int x, int y, std::uint32_t& rgb)
+{
+    ++pixelReads;
+    if (x < 0 || y < 0)
+        return false;
+    const auto painted = screen.find({x, y});
+    rgb = painted == screen.end() ? 0 : painted->second;
+    return true;
+}
+
 void FakePlatform::sleepUntil(Clock::time_point deadline)
 {
     if (deadline > virtualNow)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -28,6 +29,8 @@ public:
     void failHookThreadStart(std::string reason) { hookStartFailure = std::move(reason); }
     void advance(std::chrono::microseconds by) { virtualNow += by; }
     void setInjectionCost(std::chrono::microseconds cost) { injectionCost = cost; }
+    // The screen: black everywhere until painted; off the screen (negative) nothing can be read.
+    void paint(int x, int y, std::uint32_t rgb) { screen[{x, y}] = rgb; }
     // Runs after every sleep, with the virtual time reached; lets a test act "during" a playback.
     std::function<void(long long atMs)> afterSleep;
 
@@ -37,6 +40,7 @@ public:
     long long elapsedMs() const;
     bool hookThreadRunning = false;
     int pointerQueries = 0;
+    int pixelReads = 0;
     int preciseTimingDepth = 0;
 
     bool cursorPos(ScreenPoint& point) override;
@@ -44,6 +48,7 @@ public:
     bool setCursorPos(int x, int y) override;
     void injectMouse(std::uint32_t flags, std::int32_t mouseData) override;
     void injectKey(std::uint32_t virtualKey, std::uint32_t flags) override;
+    bool screenPixel(int x, int y, std::uint32_t& rgb) override;
     Clock::time_point now() override { return virtualNow; }
     void sleepUntil(Clock::time_point deadline) override;
     void beginPreciseTiming() override { ++preciseTimingDepth; }
@@ -59,6 +64,7 @@ private:
     std::optional<ScreenPoint> pointer = ScreenPoint{};
     bool pointerMovesFail = false;
     std::set<int> keysDown;
+    std::map<std::pair<int, int>, std::uint32_t> screen;
     std::optional<std::string> hookStartFailure;
     const Clock::time_point start = Clock::time_point{} + std::chrono::hours(1);
     Clock::time_point virtualNow = start;

@@ -63,6 +63,11 @@ void Win32Platform::injectKey(std::uint32_t virtualKey, std::uint32_t flags)
         guardian.tell(HeldInputLedger::Op::KeyUp, key);
 }
 
+bool Win32Platform::screenPixel(int x, int y, std::uint32_t& rgb)
+{
+    return pixels.read(x, y, rgb);
+}
+
 void Win32Platform::sleepUntil(Clock::time_point deadline)
 {
     playbackWait.until(deadline);

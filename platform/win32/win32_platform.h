@@ -4,6 +4,7 @@
 #include "guardian/win32/pipe_guardian_link.h"
 #include "platform/win32/hook_thread.h"
 #include "platform/win32/playback_wait.h"
+#include "platform/win32/screen_pixels.h"
 
 // The input services on Windows, each the User32 or kernel call of the same name, but for key
 // states, which come from what the keyboard hook has seen; the capture thread is a HookThread.
@@ -21,6 +22,7 @@ public:
     // The pointer is not moved here: the player puts it in place with setCursorPos first, which
     // unlike an absolute SendInput move needs no scaling and sticks while a mouse hook is installed.
     void injectKey(std::uint32_t virtualKey, std::uint32_t flags) override;
+    bool screenPixel(int x, int y, std::uint32_t& rgb) override;
 
     void sleepUntil(Clock::time_point deadline) override;
     void beginPreciseTiming() override;
@@ -34,6 +36,7 @@ public:
 private:
     HookThread hookThread;
     PlaybackWait playbackWait;
+    ScreenPixels pixels;
     // Hears of every press and release, and releases what is left if this process is killed.
     PipeGuardianLink guardian;
 };

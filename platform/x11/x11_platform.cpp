@@ -37,6 +37,11 @@ void X11Platform::injectKey(std::uint32_t virtualKey, std::uint32_t flags)
     injector.pressKey(virtualKey, flags);
 }
 
+bool X11Platform::screenPixel(int x, int y, std::uint32_t& rgb)
+{
+    return pixels.read(x, y, rgb);
+}
+
 void X11Platform::sleepUntil(Clock::time_point deadline)
 {
     sleepUntilSteady(deadline);

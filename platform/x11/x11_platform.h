@@ -4,6 +4,7 @@
 #include "platform/key_state_table.h"
 #include "platform/x11/keymap.h"
 #include "platform/x11/record_capture.h"
+#include "platform/x11/screen_pixels.h"
 #include "platform/x11/xtest_injector.h"
 
 // The platform services on an X11 display: capture through RECORD, injection and pointer queries
@@ -18,6 +19,7 @@ public:
     bool setCursorPos(int x, int y) override;
     void injectMouse(std::uint32_t flags, std::int32_t mouseData) override;
     void injectKey(std::uint32_t virtualKey, std::uint32_t flags) override;
+    bool screenPixel(int x, int y, std::uint32_t& rgb) override;
     void sleepUntil(Clock::time_point deadline) override;
     void beginPreciseTiming() override;
     void endPreciseTiming() override;
@@ -31,4 +33,5 @@ private:
     SpareKeyBindings spareKeys;
     XTestInjector injector;
     RecordCapture capture;
+    ScreenPixels pixels;
 };

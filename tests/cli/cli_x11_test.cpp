@@ -365,4 +365,57 @@ TEST_F(CliOnDisplay, ExitStatusesAndMessagesOfCheckAndPlay)
                                                   "  one pass: 0.010 s\n  coordinates: x 1 to 1, y 1 to 1\n");
 }
 
+TEST_F(CliOnDisplay, PickPrintsTheColourUnderThePointerAsAWaitAndAColourThatNeverComesStopsWithStatus1)
+{
+    // A square of one colour over everything, gone with this test's connection.
+    XSetWindowAttributes patch{};
+    patch.override_redirect = True;
+    patch.background_pixel = 0x3366CC;
+    const Window square = XCreateWindow(input.get(), DefaultRootWindow(input.get()), 400, 300, 40, 40, 0, CopyFromParent,
+                                        InputOutput, CopyFromParent, CWOverrideRedirect | CWBackPixel, &patch);
+    XMapRaised(input.get(), square);
+    input.move(420, 320);
+    input.sync();
+    const CliResult picked = runCli({"pick"});
+    EXPECT_EQ(picked.status, 0) << picked.err;
+    EXPECT_EQ(picked.out, "# 420,320 is #3366cc\nWAITCOLOR:420:320:3368652:10:10000\n");
+
+    const std::string wait = script("wait.tbcode", "LOGMOUSEPOS:1:1\nWAITCOLOR:410:310:16711935:0:30\nLBUTTONDOWN:1:1\n");
+    const CliResult stopped = runCli({"play", wait});
+    EXPECT_EQ(stopped.status, 1);
+    EXPECT_EQ(stopped.err, "tamblo-cli: " + wait + ":2: stopped: #ff00ff (tolerance 0) did not come at 410,310 within "
+                           "0.030 s; it is #3366cc\n");
+    EXPECT_EQ(runCli({"check", wait}).out, wait + ": accepted\n  events: 3 (1 pointer, 1 button, 0 key, 0 pause, 1 colour "
+                                                  "wait)\n  one pass: 0.020 s when every colour is there at once, at most "
+                                                  "0.050 s\n  line 2: waits for #ff00ff (16711935, tolerance 0) at 410,310, "
+                                                  "at most 0.030 s\n  coordinates: x 1 to 410, y 1 to 310\n");
+}
+
+TEST_F(CliOnDisplay, ThePauseKeyReleasesWhatIsHeldAndPressesItAgainOnResume)
+{
+    ObserverWindow observer;
+    const std::string path = script("hold.tbcode", "LBUTTONDOWN:200:200\nSLEEP:300:0:0:0:0\nLBUTTONUP:300:300\n");
+    CliProcess play({"play", path, "--pause-key", "Pause"});
+    std::vector<ObserverWindow::Seen> seen;
+    ASSERT_TRUE(waitFor(observer, ButtonPress, seen));
+    const auto tap = [this] {
+        input.key(XK_Pause, true);
+        input.key(XK_Pause, false);
+        input.sync();
+    };
+    tap();
+    ASSERT_TRUE(play.waitForError("paused at event 1 of 3")) << play.error();
+    ASSERT_TRUE(waitFor(observer, ButtonRelease, seen, 1s));
+    // Longer than the script's pause: nothing more may come while paused.
+    std::this_thread::sleep_for(500ms);
+    EXPECT_TRUE(observer.take().empty());
+    tap();
+    ASSERT_TRUE(play.waitForError("resumed")) << play.error();
+    ASSERT_TRUE(waitFor(observer, ButtonPress, seen, 1s));
+    EXPECT_EQ(seen.back(), (ObserverWindow::Seen{ButtonPress, 1, 200, 200}));
+    ASSERT_TRUE(waitFor(observer, ButtonRelease, seen, 1s));
+    EXPECT_EQ(seen.back(), (ObserverWindow::Seen{ButtonRelease, 1, 300, 300}));
+    EXPECT_EQ(play.wait(), 0) << play.error();
+}
+
 }  // namespace

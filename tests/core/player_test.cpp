@@ -189,4 +189,61 @@ TEST_F(PlayerTest, ACompletedPassLeavesTheScriptsOwnPressesAlone)
     EXPECT_THAT(platform.callTexts(), ElementsAre("move 1 1", "mouse 0x2"));
 }
 
+TEST_F(PlayerTest, ColourWaitsCostNoSlotWhenSatisfiedAndEndInTheSlotOfTheColour)
+{
+    const struct {
+        const char* name;
+        const char* wait;
+        long long paintAtMs;  // -1: there before the pass; -2: never
+        long long stopAtMs;   // -1: never
+        bool result;
+        Player::PassEnd end;
+        std::vector<std::string> calls;
+        long long lastCallAtMs;
+    } cases[] = {
+        {"already there", "WAITCOLOR:50:60:65280:8:100", -1, -1, true, Player::PassEnd::Finished,
+         {"move 5 5", "mouse 0x2", "move 5 5", "mouse 0x4"}, 20},
+        {"after 35 ms", "WAITCOLOR:50:60:65280:8:100", 35, -1, true, Player::PassEnd::Finished,
+         {"move 5 5", "mouse 0x2", "move 5 5", "mouse 0x4"}, 50},
+        {"timed out", "WAITCOLOR:50:60:65280:8:100", -2, -1, false, Player::PassEnd::ColourNeverCame,
+         {"move 5 5", "mouse 0x2", "mouse 0x4"}, 110},
+        {"stopped during the wait", "WAITCOLOR:50:60:65280:8:100000", -2, 53, true, Player::PassEnd::Stopped,
+         {"move 5 5", "mouse 0x2", "mouse 0x4"}, 55},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakePlatform screen;
+        Player waiting(screen);
+        waiting.stopRequested = false;
+        // Off by the tolerance on green and blue, and something else until it comes.
+        screen.paint(50, 60, c.paintAtMs == -1 ? 0x00F708 : 0x123456);
+        screen.afterSleep = [&](long long atMs) {
+            if (c.paintAtMs >= 0 && atMs >= c.paintAtMs)
+                screen.paint(50, 60, 0x00FF00);
+            if (c.stopAtMs >= 0 && atMs >= c.stopAtMs)
+                waiting.stopRequested = true;
+        };
+        EXPECT_EQ(waiting.play(script({"LBUTTONDOWN:5:5", c.wait, "LBUTTONUP:5:5"})), c.result);
+        EXPECT_EQ(waiting.passEnd(), c.end);
+        EXPECT_EQ(screen.callTexts(), c.calls);
+        EXPECT_EQ(screen.calls.back().atMs, c.lastCallAtMs);
+        if (c.end == Player::PassEnd::ColourNeverCame) {
+            EXPECT_EQ(waiting.eventsPlayed, 1u);
+            EXPECT_EQ(waiting.colourSeen(), std::optional<std::uint32_t>(0x123456));
+        }
+    }
+}
+
+TEST_F(PlayerTest, APauseReleasesWhatIsHeldPressesItAgainAndDoesNotCountAgainstThePauses)
+{
+    platform.afterSleep = [this](long long atMs) { player.pauseRequested = atMs >= 60 && atMs < 1000; };
+    EXPECT_TRUE(player.play(script({"LBUTTONDOWN:5:5", "KEYDOWN:5:5:16", "SLEEP:100:0:0:0:0", "LOGMOUSEPOS:7:7",
+                                     "KEYUP:5:5:16", "LBUTTONUP:7:7"})));
+    EXPECT_THAT(platform.callTexts(),
+                ElementsAre("move 5 5", "mouse 0x2", "move 5 5", "key 16 0x0", "key 16 0x2", "mouse 0x4", "move 5 5",
+                            "mouse 0x2", "key 16 0x0", "move 7 7", "move 5 5", "key 16 0x2", "move 7 7", "mouse 0x4"));
+    // The script's pause ran from 30 to 60, and its other 70 ms after the resume at 1000.
+    EXPECT_EQ(platform.calls[9].atMs, 1000 + 70 + 10);
+}
+
 }  // namespace

@@ -72,7 +72,17 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"XBUTTONUP:1:2", LineFault::SideButtonFields, 0,
                     "a side-button line needs x, y and the button: 1 (back) or 2 (forward)"},
         RefusalCase{"XBUTTONDOWN:1:2:3", LineFault::SideButtonNumber, 0,
-                    "side button 3 does not exist: 1 is back, 2 is forward"}));
+                    "side button 3 does not exist: 1 is back, 2 is forward"},
+        RefusalCase{"WAITCOLOR:1:2:65280:8", LineFault::WaitFields, 0,
+                    "a colour wait needs x, y, the colour, the tolerance and the timeout (WAITCOLOR:x:y:rgb:tolerance:ms)"},
+        RefusalCase{"WAITCOLOR:1:2:16777216:8:100", LineFault::WaitColourRange, 0,
+                    "the colour must be 0xRRGGBB written in decimal, 0 to 16777215"},
+        RefusalCase{"WAITCOLOR:1:2:0:256:100", LineFault::WaitToleranceRange, 0,
+                    "the tolerance must be 0 to 255 (the largest difference on each of red, green and blue)"},
+        RefusalCase{"WAITCOLOR:1:2:0:-1:100", LineFault::WaitToleranceRange, 0,
+                    "the tolerance must be 0 to 255 (the largest difference on each of red, green and blue)"},
+        RefusalCase{"WAITCOLOR:1:2:0:8:-1", LineFault::WaitTimeoutNegative, 0,
+                    "the timeout must be 0 or more milliseconds"}));
 
 TEST(ScriptDiagnosis, AcceptedLinesNameTheirFirstNumberWithTrailingCharacters)
 {

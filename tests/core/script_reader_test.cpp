@@ -49,6 +49,7 @@ constexpr EventKind Mouse = EventKind::MouseButton;
 constexpr EventKind Key = EventKind::Key;
 constexpr EventKind Pause = EventKind::Sleep;
 constexpr EventKind Pos = EventKind::MousePos;
+constexpr EventKind Wait = EventKind::WaitColor;
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, ScriptReaderLine,
@@ -106,6 +107,9 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"LOGMOUSEPOSX:1:2", false},
         ReadCase{"LBUTTONDOWN: 1: 2", true, Mouse, 0x02, 0, 1, 2},
         ReadCase{"LBUTTONDOWN:1:2\r", true, Mouse, 0x02, 0, 1, 2},
+        // Colour waits: tolerance in code, timeout in value, the colour's GGBB in extraA, RR in extraB.
+        ReadCase{"WAITCOLOR:640:400:65280:8:5000", true, Wait, 8, 5000, 640, 400, 0xFF00, 0},
+        ReadCase{"WAITCOLOR:-10:20:16777215:255:0:9", true, Wait, 255, 0, 65526, 20, 0xFFFF, 0xFF},
         // Leading blanks are not comments or keywords.
         ReadCase{" LBUTTONDOWN:1:2", false},
         ReadCase{"   ", false},

@@ -80,9 +80,11 @@ TEST(ScriptWriter, AppendsAfterExistingLines)
     EXPECT_EQ(lines, (std::vector<std::string>{"first", "LOGMOUSEPOS:1:2"}));
 }
 
-TEST(ScriptWriter, HandWrittenLinesSurviveReadThenWriteForPausesAndSamples)
+TEST(ScriptWriter, HandWrittenLinesSurviveReadThenWriteForPausesSamplesAndColourWaits)
 {
-    const std::vector<std::string> lines = {"SLEEP:500:1:2:3:4", "LOGMOUSEPOS:640:400"};
+    const std::vector<std::string> lines = {"SLEEP:500:1:2:3:4", "LOGMOUSEPOS:640:400",
+                                            "WAITCOLOR:65526:400:16777215:255:4294967",
+                                            "WAITCOLOR:640:400:65280:0:0"};
     ScriptCodec codec;
     std::vector<InputEvent> events;
     ASSERT_TRUE(codec.fromLines(lines, events));

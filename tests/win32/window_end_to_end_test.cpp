@@ -1,7 +1,8 @@
 // A person's path through tamblo.exe: record three clicks with F7, save them into a Chinese-named
 // folder, play them back with F8 while a mouse hook of this process witnesses them, stop a pause with
-// F8, record from another process with 0x464, cancel a save, close the window while recording, be
-// told of both at the next start, and end the session. Also run as a Chinese user on a Chinese system.
+// F8, see a colour wait time out, record from another process with 0x464, cancel a save, close the
+// window while recording, be told of both at the next start, and end the session. Also run as a
+// Chinese user on a Chinese system.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -171,6 +172,9 @@ TEST(WindowEndToEnd, RecordSavePlayStopAndClose)
     const std::wstring script = folder + L"\\walk.tbcode";
     const std::wstring pause = folder + L"\\pause.tbcode";
     std::ofstream(pause.c_str()) << "LOGMOUSEPOS:700:500\nSLEEP:30000:0:0:0:0\nLBUTTONDOWN:700:500\nLBUTTONUP:700:500\n";
+    const std::wstring magenta = folder + L"\\magenta.tbcode";
+    std::ofstream(magenta.c_str()) << "#no window is magenta\nLOGMOUSEPOS:100:100\nWAITCOLOR:100:100:16711935:0:300\n"
+                                      "LBUTTONDOWN:100:100\nLBUTTONUP:100:100\n";
 
     // The program logs its recording starts and stops to a file.
     recoveredFiles(true);
@@ -276,6 +280,24 @@ TEST(WindowEndToEnd, RecordSavePlayStopAndClose)
     ASSERT_NE(box, nullptr);
     EXPECT_LT(std::chrono::steady_clock::now() - stopped, std::chrono::seconds(3));
     EXPECT_EQ(presses(witness), clicks) << "a click after the pause was replayed";
+    tap(VK_RETURN);
+    ASSERT_TRUE(awaitGone(box));
+
+    // 3b. A colour that never comes stops the playback before its click, and the box says where.
+    tap(VK_F8);
+    tap(VK_F8);
+    ASSERT_NE(awaitWindow(L"选择需要播放的脚本"), nullptr);
+    fillIn(magenta);
+    box = awaitWindow(kTitle, main);
+    ASSERT_NE(box, nullptr);
+    tap('Y');
+    ASSERT_TRUE(awaitGone(box));
+    box = awaitWindow(kTitle, main);
+    ASSERT_NE(box, nullptr);
+    const std::wstring missing = boxText();
+    EXPECT_NE(missing.find(L"第 3 行：在 100,100 等待 #ff00ff（容差 0）300 毫秒"), std::wstring::npos) << missing.size();
+    EXPECT_NE(missing.find(L"看到的是 #"), std::wstring::npos) << "the screen could not be read";
+    EXPECT_EQ(presses(witness), clicks) << "the click after the wait was replayed";
     tap(VK_RETURN);
     ASSERT_TRUE(awaitGone(box));
 
