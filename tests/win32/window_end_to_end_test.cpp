@@ -170,6 +170,7 @@ TEST(WindowEndToEnd, RecordSavePlayStopAndClose)
     const std::wstring folder = std::wstring(temp) + L"tamblo-e2e-脚本-" + std::to_wstring(GetCurrentProcessId());
     CreateDirectoryW(folder.c_str(), nullptr);
     const std::wstring script = folder + L"\\walk.tbcode";
+    DeleteFileW(script.c_str());  // Wine's process ids repeat from run to run, and so would this folder
     const std::wstring pause = folder + L"\\pause.tbcode";
     std::ofstream(pause.c_str()) << "LOGMOUSEPOS:700:500\nSLEEP:30000:0:0:0:0\nLBUTTONDOWN:700:500\nLBUTTONUP:700:500\n";
     const std::wstring magenta = folder + L"\\magenta.tbcode";
