@@ -106,6 +106,26 @@ private:
     std::thread thread;
 };
 
+// Why a pass stopped short of its end, after "event N of M ".
+const char* shortfall(PassEnd end)
+{
+    switch (end) {
+    case PassEnd::PointerNotMoved:
+        return "could not be played: the pointer could not be moved there";
+    case PassEnd::InputRefused:
+        return "could not be played: the system refused the input";
+    case PassEnd::ElevatedTarget:
+        return "was not played: its window runs as administrator and drops input from programs that do not; "
+               "run tamblo-cli as administrator too";
+    case PassEnd::LockedDesktop:
+        return "was not played: the screen is locked or shows another user's session, where no program may send input";
+    case PassEnd::Suspended:
+        return "was not played: the computer went to sleep";
+    default:
+        return "could not be played";
+    }
+}
+
 }  // namespace
 
 int runPlay(const Invocation& invocation)
@@ -141,7 +161,7 @@ int runPlay(const Invocation& invocation)
     }
 
     PlaybackPosition position;
-    bool failed = false;
+    PassEnd end = PassEnd::Finished;
     {
         std::unique_ptr<ProgressReporter> progress;
         if (standardErrorIsTerminal())
@@ -150,18 +170,15 @@ int runPlay(const Invocation& invocation)
         for (long long pass = 1; invocation.loop || pass <= invocation.repeat; ++pass) {
             position.pass = pass;
             position.passStarted = Clock::now().time_since_epoch().count();
-            if (!player.play(events)) {
-                failed = true;
-                break;
-            }
-            if (player.stopRequested)
+            end = player.play(events);
+            if (end != PassEnd::Finished)
                 break;
         }
     }
     const long long pass = position.pass;
-    if (failed) {
-        std::fprintf(stderr, "tamblo-cli: %s: event %zu of %zu could not be played (the pointer could not be moved there)\n",
-                     path.c_str(), player.eventsPlayed.load() + 1, events.size());
+    if (!passCompleted(end)) {
+        std::fprintf(stderr, "tamblo-cli: %s: stopped in pass %lld: event %zu of %zu %s\n", path.c_str(), pass,
+                     player.eventsPlayed.load() + 1, events.size(), shortfall(end));
         return session.exitStatus(kExitFailed);
     }
     if (player.stopRequested && session.signal() == 0 && session.listener().stopKeyPressed())

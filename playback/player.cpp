@@ -91,27 +91,64 @@ private:
     PlatformInput& platform;
 };
 
-// Waits until `end`, looking at the stop flag every slice.
-void pauseUntil(PlatformInput& platform, const std::atomic<bool>& stop, Clock::time_point end)
+PassEnd passEndFor(InputBarrier barrier)
 {
-    while (!stop && platform.now() < end)
+    switch (barrier) {
+    case InputBarrier::ElevatedTarget:
+        return PassEnd::ElevatedTarget;
+    case InputBarrier::LockedDesktop:
+        return PassEnd::LockedDesktop;
+    case InputBarrier::Suspended:
+        return PassEnd::Suspended;
+    case InputBarrier::Clear:
+        break;
+    }
+    return PassEnd::Finished;
+}
+
+// Waits until `end`, looking at the stop flag and the desktop every slice. The barrier that cut it
+// short, if one did.
+InputBarrier pauseUntil(PlatformInput& platform, const std::atomic<bool>& stop, Clock::time_point end)
+{
+    while (!stop && platform.now() < end) {
+        const InputBarrier barrier = platform.desktopBarrier();
+        if (barrier != InputBarrier::Clear)
+            return barrier;
         platform.sleepUntil(std::min(end, platform.now() + kPauseSlice));
+    }
+    return InputBarrier::Clear;
+}
+
+// Why input would not reach its target now, or Clear.
+InputBarrier barrierBefore(PlatformInput& platform, const InputEvent& event)
+{
+    const InputBarrier desktop = platform.desktopBarrier();
+    if (desktop != InputBarrier::Clear)
+        return desktop;
+    switch (static_cast<EventKind>(event.kind)) {
+    case EventKind::MouseButton:
+        return platform.buttonTargetBarrier(static_cast<std::int16_t>(event.x), static_cast<std::int16_t>(event.y));
+    case EventKind::Key:
+        return platform.keyTargetBarrier();
+    default:
+        return InputBarrier::Clear;
+    }
 }
 
 }  // namespace
 
 Player::Player(PlatformInput& platform) : platform(platform) {}
 
-bool Player::play(const std::vector<InputEvent>& events)
+PassEnd Player::play(const std::vector<InputEvent>& events)
 {
     eventsPlayed = 0;
     if (stopRequested)
-        return true;
+        return PassEnd::Stopped;
     if (events.empty()) {
         // A pass with nothing to play still takes a slot, so a loop over it idles instead of
         // spinning until it is stopped.
-        pauseUntil(platform, stopRequested, platform.now() + kWaitBeforeEvent);
-        return true;
+        const InputBarrier barrier = pauseUntil(platform, stopRequested, platform.now() + kWaitBeforeEvent);
+        return stopRequested ? PassEnd::Stopped : passEndFor(barrier);
     }
     // Scaled to the nanosecond; exact at the recorded pace, as every wait fits a double exactly.
     const auto scaled = [this](milliseconds wait) -> Clock::duration {
@@ -120,7 +157,7 @@ bool Player::play(const std::vector<InputEvent>& events)
     const Clock::duration waitBeforeEvent = scaled(kWaitBeforeEvent);
     PreciseTiming timing(platform);
     HeldInputs held;
-    bool completed = true;
+    PassEnd end = PassEnd::Finished;
     // When the previous event was sent; every wait is slept to an absolute deadline from it, so
     // wake-up lag never shortens a wait and never accumulates.
     Clock::time_point previous = platform.now();
@@ -130,46 +167,57 @@ bool Player::play(const std::vector<InputEvent>& events)
             break;
         platform.sleepUntil(previous + waitBeforeEvent);
         previous = platform.now();
+        end = passEndFor(barrierBefore(platform, event));
+        if (end != PassEnd::Finished)
+            break;
 
         switch (static_cast<EventKind>(event.kind)) {
         case EventKind::MouseButton: {
             if (!moveTo(platform, event)) {
-                completed = false;
+                end = PassEnd::PointerNotMoved;
                 break;
             }
             const std::uint32_t flags = injectionFlags(event);
-            platform.injectMouse(flags, event.value);
+            if (!platform.injectMouse(flags, event.value)) {
+                end = PassEnd::InputRefused;
+                break;
+            }
             held.mouse(flags, event.value);
             break;
         }
         case EventKind::Key: {
             moveTo(platform, event);
             const auto virtualKey = static_cast<std::uint32_t>(event.value);
-            platform.injectKey(virtualKey, event.code);
+            if (!platform.injectKey(virtualKey, event.code)) {
+                end = PassEnd::InputRefused;
+                break;
+            }
             held.key(virtualKey, event.code);
             break;
         }
         case EventKind::Sleep: {
             // Unsigned, as the platform's Sleep reads it: a negative value is a pause of weeks,
             // which only the stop flag can end.
-            const Clock::time_point end = previous + scaled(milliseconds(static_cast<std::uint32_t>(event.value)));
-            pauseUntil(platform, stopRequested, end);
-            if (platform.now() >= end)
-                previous = end;
+            const Clock::time_point pauseEnd = previous + scaled(milliseconds(static_cast<std::uint32_t>(event.value)));
+            end = passEndFor(pauseUntil(platform, stopRequested, pauseEnd));
+            if (platform.now() >= pauseEnd)
+                previous = pauseEnd;
             break;
         }
         case EventKind::MousePos:
             moveTo(platform, event);
             break;
         default:
-            completed = false;
+            end = PassEnd::UnplayableEvent;
             break;
         }
-        if (!completed)
+        if (end != PassEnd::Finished)
             break;
         ++eventsPlayed;
     }
-    if (!completed || stopRequested)
+    if (end == PassEnd::Finished && stopRequested)
+        end = PassEnd::Stopped;
+    if (end != PassEnd::Finished)
         held.releaseAll(platform);
-    return completed;
+    return end;
 }

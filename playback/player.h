@@ -7,6 +7,25 @@
 #include "capture/input_event.h"
 
 class PlatformInput;
+enum class InputBarrier;
+
+// How a pass of a playback ended.
+enum class PassEnd {
+    Finished,         // it reached the end of the list
+    Stopped,          // stopRequested was set
+    UnplayableEvent,  // an event of no known kind
+    PointerNotMoved,  // the pointer could not be moved to a button event's place
+    InputRefused,     // the system refused an injected input
+    ElevatedTarget,   // the target window runs with more rights than this program, and drops input
+    LockedDesktop,    // the screen was locked, or another session took the screen
+    Suspended,        // the computer went to sleep
+};
+
+// Whether the pass did what it was asked: played to the end, or was stopped by request.
+inline bool passCompleted(PassEnd end)
+{
+    return end == PassEnd::Finished || end == PassEnd::Stopped;
+}
 
 // Replays an event list as synthetic input, 10 ms before every event, and can be stopped from any
 // thread through stopRequested.
@@ -14,10 +33,11 @@ class Player {
 public:
     explicit Player(PlatformInput& platform);
 
-    // Plays the events once. True at the end of the list or when stopped; false at an event it
-    // cannot play (unknown kind, or a button event whose pointer move failed). A pass that ends
-    // early releases every button and key it pressed and did not release.
-    bool play(const std::vector<InputEvent>& events);
+    // Plays the events once, and says how the pass ended. Before a button or key event it asks the
+    // platform whether the target would drop the input, and before every event and during pauses
+    // whether the desktop takes input; either stops the pass before anything is lost. A pass that
+    // ends early releases every button and key it pressed and did not release.
+    PassEnd play(const std::vector<InputEvent>& events);
 
     // When set, play ends before its next event (or within a slice of a running pause).
     std::atomic<bool> stopRequested{true};

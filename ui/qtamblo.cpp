@@ -22,6 +22,7 @@
 #include "system/file_replace.h"
 #include "platform/platform_input.h"
 #include "system/session.h"
+#include "ui/playback_end.h"
 #include "ui/save_failure.h"
 #include "ui/unplayable_script.h"
 #include "ui/window_commands.h"
@@ -103,7 +104,9 @@ QString QTamblo::translatedTitle() const
 void QTamblo::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
-    commandTarget = static_cast<quintptr>(winId());
+    const auto handle = static_cast<quintptr>(winId());
+    if (commandTarget.exchange(handle) != handle)
+        listenAt(handle);
 }
 
 void QTamblo::hideEvent(QHideEvent* event)
@@ -245,21 +248,26 @@ void QTamblo::onclickedPlay(bool)
         || isEnding())
         return;
 
-    hideAction->activate(QAction::Trigger);
+    // Cleared before the window hides, which can take a while: an F8 from the answer on stops this
+    // playback instead of asking for another script.
     player.stopRequested = false;
+    hideAction->activate(QAction::Trigger);
     // A termination request sets the stop flag; one that came just before it was cleared is seen here.
     if (isEnding())
         return;
-    player.play(events);
-    while (loop && !player.stopRequested)
-        player.play(events);
+    // A pass that stopped short (a target that drops input, a locked screen) ends a loop too: the
+    // next pass would only go on where the user cannot see it.
+    PassEnd end = player.play(events);
+    while (loop && end == PassEnd::Finished)
+        end = player.play(events);
     player.stopRequested = false;
     if (isEnding())
         return;
     restoreAction->activate(QAction::Trigger);
 
-    QMessageBox::information(this, translatedTitle(), tr("脚本播放结束"), QMessageBox::Yes,
-                             QMessageBox::NoButton);
+    QMessageBox::information(this, translatedTitle(),
+                             describePlaybackEnd(end, player.eventsPlayed + 1, events.size()),
+                             QMessageBox::Yes, QMessageBox::NoButton);
 }
 
 void QTamblo::onclickedSave(bool)

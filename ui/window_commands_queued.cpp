@@ -11,3 +11,7 @@ void QTamblo::postToWindow(unsigned message, quintptr wParam)
     QMetaObject::invokeMethod(
         this, [this, message, wParam] { handleWindowCommand(message, wParam); }, Qt::QueuedConnection);
 }
+
+// Only this program's own hot keys send commands here, and the X11 backend needs no word of the
+// session: a locked X screen still takes the player's input.
+void QTamblo::listenAt(quintptr) {}

@@ -16,8 +16,8 @@ public:
     bool cursorPos(ScreenPoint& point) override;
     std::uint16_t keyState(int virtualKey) override;
     bool setCursorPos(int x, int y) override;
-    void injectMouse(std::uint32_t flags, std::int32_t mouseData) override;
-    void injectKey(std::uint32_t virtualKey, std::uint32_t flags) override;
+    bool injectMouse(std::uint32_t flags, std::int32_t mouseData) override;
+    bool injectKey(std::uint32_t virtualKey, std::uint32_t flags) override;
     void sleepUntil(Clock::time_point deadline) override;
     void beginPreciseTiming() override;
     void endPreciseTiming() override;

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <optional>
 
@@ -438,6 +439,81 @@ TEST_F(PlayTest, LoopRepeatsUntilF8)
     EXPECT_EQ(injected("mouse 0x4"), 3);
     EXPECT_TRUE(driver.allStepsUsed());
     EXPECT_TRUE(window.isVisible());
+}
+
+// Runs an action whenever the watched widget is hidden.
+class OnHide : public QObject {
+public:
+    explicit OnHide(std::function<void()> act) : act(std::move(act)) {}
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Hide)
+            act();
+        return false;
+    }
+
+private:
+    std::function<void()> act;
+};
+
+TEST_F(PlayTest, TheEndBoxSaysWhyALoopStoppedShort)
+{
+    const QString path = writeScript("why.tbcode", kOneClick);
+    const QString stoppedAt = QStringLiteral("播放已停止，停在第 %1 个事件（共 2 个）：");
+    const struct {
+        const char* name;
+        std::function<void(FakePlatform&)> onHide;               // as the window hides, before the first event
+        std::function<void(FakePlatform&, int clicks)> perSleep;  // after every wait of the playback
+        int clicks;
+        int releases;
+        QString text;
+    } cases[] = {
+        {"F8 right after the answer", [](FakePlatform& p) { pressF8(p); }, nullptr, 0, 0,
+         QStringLiteral("脚本播放结束")},
+        {"target runs as administrator",
+         [](FakePlatform& p) { p.setTargetBarrier(InputBarrier::ElevatedTarget); }, nullptr, 0, 0,
+         stoppedAt.arg(1) + QStringLiteral("目标窗口以管理员身份运行")},
+        {"screen locked in the second pass", nullptr,
+         [](FakePlatform& p, int clicks) {
+             if (clicks == 2)
+                 p.setDesktopBarrier(InputBarrier::LockedDesktop);
+         },
+         2, 2, stoppedAt.arg(2) + QStringLiteral("屏幕已锁定")},
+        {"pointer cannot be moved", [](FakePlatform& p) { p.failPointerMoves(true); }, nullptr, 0, 0,
+         stoppedAt.arg(1) + QStringLiteral("无法把鼠标指针移到")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        platform.calls.clear();
+        platform.setTargetBarrier(InputBarrier::Clear);
+        platform.setDesktopBarrier(InputBarrier::Clear);
+        platform.failPointerMoves(false);
+        loopBox()->setChecked(true);
+        BoxSeen end;
+        driver.then(chooseFile(path)).then(answerBox(QMessageBox::Yes)).then(answerBox(QMessageBox::Yes, &end));
+        OnHide hiding([&] {
+            if (c.onHide)
+                c.onHide(platform);
+        });
+        window.installEventFilter(&hiding);
+        // A loop that nothing stops is cut short.
+        int sleeps = 0;
+        platform.afterSleep = [&](long long) {
+            if (c.perSleep)
+                c.perSleep(platform, injected("mouse 0x2"));
+            if (++sleeps == 1000)
+                pressF8(platform);
+        };
+
+        window.onclickedPlay();
+        window.removeEventFilter(&hiding);
+
+        EXPECT_EQ(injected("mouse 0x2"), c.clicks);
+        EXPECT_EQ(injected("mouse 0x4"), c.releases);
+        EXPECT_TRUE(end.text.startsWith(c.text)) << end.text.toStdString();
+        EXPECT_TRUE(driver.allStepsUsed());
+        EXPECT_TRUE(driver.unexpected.isEmpty()) << driver.unexpected.join("; ").toStdString();
+    }
 }
 
 TEST_F(PlayTest, TickingTheLoopBoxAfterTheWorkflowBeganDoesNotLoop)
