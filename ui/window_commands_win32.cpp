@@ -6,6 +6,7 @@
 
 #include "platform/win32/session_watch.h"
 #include "ui/qtamblo.h"
+#include "ui/window_commands.h"
 
 void QTamblo::postToWindow(unsigned message, quintptr wParam)
 {
