@@ -158,15 +158,21 @@ PassEnd Player::play(const std::vector<InputEvent>& events)
     PreciseTiming timing(platform);
     HeldInputs held;
     PassEnd end = PassEnd::Finished;
-    // When the previous event was sent; every wait is slept to an absolute deadline from it, so
-    // wake-up lag never shortens a wait and never accumulates.
+    // When the previous event was due. Each event is due a slot after it, so a pass keeps the
+    // recording's clock: a late wake-up or a slow injection shortens the next wait instead of
+    // delaying every event after it, as a wait counted from the moment of sending would.
     Clock::time_point previous = platform.now();
 
     for (const InputEvent& event : events) {
         if (stopRequested)
             break;
-        platform.sleepUntil(previous + waitBeforeEvent);
-        previous = platform.now();
+        previous += waitBeforeEvent;
+        platform.sleepUntil(previous);
+        // After a stall of more than a slot (a busy machine, a blocked injection) the events that
+        // follow keep their spacing from now on rather than rush out to catch up.
+        const Clock::time_point woken = platform.now();
+        if (woken - previous > waitBeforeEvent)
+            previous = woken;
         end = passEndFor(barrierBefore(platform, event));
         if (end != PassEnd::Finished)
             break;

@@ -2,7 +2,8 @@
 // (run under Xvfb): an XTEST driver plays a person at the mouse while the window records, the window
 // saves and replays the script, and a RECORD log with server timestamps compares the two passes.
 //   xvfb-run -a -s "-screen 0 1280x1024x24" <build>/bench/app/tamblo_pace_bench [seconds [workload]]
-// A workload named (move, clicks or scroll) is the only one measured.
+// A workload named (move, clicks or scroll) is the only one measured. The run ends with one line per
+// workload saying whether it met its goals, and exits with status 1 when one did not.
 #include <QApplication>
 #include <QTemporaryDir>
 #include <QTest>
@@ -24,13 +25,13 @@ class PaceBench {
 public:
     PaceBench(QTamblo& window, ServerEventLog& log, const QString& folder) : window(window), log(log), folder(folder) {}
 
-    void run(InputDriver::Workload workload, int busyLoops, int seconds)
+    void run(InputDriver::Workload workload, int busyLoops, int seconds, PaceGoals& goals)
     {
         const QString path = folder + "/" + InputDriver::name(workload) + QString::number(busyLoops) + ".tbcode";
         RecordedPass recorded = record(workload, busyLoops, seconds, path);
         const std::vector<ServerEvent> replayed = replay(path);
         const std::string label = busyLoops ? "window, 2 busy loops" : "window, idle";
-        printPaceFigures(label.c_str(), workload, recorded, replayed);
+        goals.note(workload, label.c_str(), printPaceFigures(label.c_str(), workload, recorded, replayed));
         std::fflush(stdout);
     }
 
@@ -109,14 +110,15 @@ int main(int argc, char** argv)
     }
     QTemporaryDir folder;
     PaceBench bench(window, log, folder.path());
-    std::printf("Each workload recorded for %d s, then replayed (goals: 100.0 +- 0.5 samples/s, span ratio "
+    std::printf("Each workload recorded for %d s, then replayed (goals: 100.0 +- 0.5 events/s, span ratio "
                 "1.000 +- 0.005, median <= 5 ms, p95 <= 10 ms, every press at its pixel)\n", seconds);
+    PaceGoals goals;
     for (InputDriver::Workload workload :
          {InputDriver::Workload::Move, InputDriver::Workload::Clicks, InputDriver::Workload::Scroll}) {
         for (int busyLoops : {0, 2}) {
             if (!oneWorkload || workload == only)
-                bench.run(workload, busyLoops, seconds);
+                bench.run(workload, busyLoops, seconds, goals);
         }
     }
-    return 0;
+    return goals.printVerdicts() ? 0 : 1;
 }

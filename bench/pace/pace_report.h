@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -26,6 +27,23 @@ void countScript(const std::string& path, RecordedPass& pass);
 // measured from its own start; the player sends its first event 10 ms after it starts), and how
 // many presses came back at their recorded pixel; for the scroll workload also the vertical wheel's
 // total delta as the server saw it recorded, as the script holds it, and as the server saw it
-// replayed.
-void printPaceFigures(const char* label, InputDriver::Workload workload, const RecordedPass& recorded,
-                      const std::vector<ServerEvent>& replayed);
+// replayed. Returns the goals the pass missed, "" when it met them all.
+std::string printPaceFigures(const char* label, InputDriver::Workload workload, const RecordedPass& recorded,
+                             const std::vector<ServerEvent>& replayed);
+
+// Whether each workload met its goals in every pass measured, for one plain line per workload at
+// the end of a run.
+class PaceGoals {
+public:
+    // Notes one pass's missed goals ("" for none); true when it met them all.
+    bool note(InputDriver::Workload workload, const char* label, const std::string& missed);
+    // Prints "<workload>: goals met" or what was missed, per workload measured; true when all met.
+    bool printVerdicts() const;
+
+private:
+    struct Verdict {
+        bool measured = false;
+        std::string missed;
+    };
+    std::array<Verdict, 3> verdicts;
+};

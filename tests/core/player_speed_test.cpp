@@ -66,4 +66,34 @@ TEST(PlayerSpeed, CountsTheEventsSentInTheRunningPass)
     EXPECT_EQ(player.eventsPlayed, 1u);
 }
 
+TEST(PlayerPace, LateWakeUpsDoNotAddUpButAStallIsNotCaughtUpInABurst)
+{
+    struct Case {
+        const char* what;
+        std::chrono::microseconds lateBy;  // on every wake-up
+        long long stallAtMs;               // one wake-up 35 ms late there; 0: none
+        std::vector<long long> moves;      // virtual ms of the moves
+    };
+    const std::vector<Case> cases = {
+        {"on time", std::chrono::microseconds(0), 0, {10, 20, 30, 40, 50}},
+        {"each wake-up 0.4 ms late", std::chrono::microseconds(400), 0, {10, 20, 30, 40, 50}},
+        {"a stall", std::chrono::microseconds(0), 20, {10, 55, 65, 75, 85}},
+    };
+    for (const Case& c : cases) {
+        FakePlatform platform;
+        Player player(platform);
+        player.stopRequested = false;
+        platform.afterSleep = [&](long long atMs) {
+            platform.advance(atMs == c.stallAtMs ? std::chrono::microseconds(35000) : c.lateBy);
+        };
+        EXPECT_EQ(player.play(script({"LOGMOUSEPOS:1:1", "LOGMOUSEPOS:2:2", "LOGMOUSEPOS:3:3",
+                                      "LOGMOUSEPOS:4:4", "LOGMOUSEPOS:5:5"})),
+                  PassEnd::Finished);
+        std::vector<long long> moves;
+        for (const auto& call : platform.calls)
+            moves.push_back(call.atMs);
+        EXPECT_THAT(moves, ElementsAreArray(c.moves)) << c.what;
+    }
+}
+
 }  // namespace
