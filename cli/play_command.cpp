@@ -110,10 +110,11 @@ private:
 const char* shortfall(PassEnd end)
 {
     switch (end) {
+    // Both are what a locked screen does to a program that has no window to be told of the lock.
     case PassEnd::PointerNotMoved:
-        return "could not be played: the pointer could not be moved there";
+        return "could not be played: the pointer could not be moved there (is the screen locked?)";
     case PassEnd::InputRefused:
-        return "could not be played: the system refused the input";
+        return "could not be played: the system refused the input (is the screen locked?)";
     case PassEnd::ElevatedTarget:
         return "was not played: its window runs as administrator and drops input from programs that do not; "
                "run tamblo-cli as administrator too";

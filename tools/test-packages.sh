@@ -152,14 +152,6 @@ zip="$win_build/tamblo-$version-win64.zip"
 setup="$win_build/tamblo-$version-win64-setup.exe"
 [[ -f "$zip" && -f "$setup" ]] || fail "$zip and $setup were not both made"
 echo "== $zip, $setup"
-signed() {  # signed FILE...: each carries a valid signature by the throwaway certificate
-  local file
-  for file in "$@"; do
-    osslsigncode verify -CAfile "$signing/certificate.pem" -in "$file" >"$signing/verify.log" 2>&1 ||
-      fail "$(basename "$file") is not signed: $(tail -n 3 "$signing/verify.log")"
-  done
-}
-signed "$setup"
 
 # A program that starts tamblo.exe's recording as another process would (0x464), telling each
 # window of its title, since its boxes share the title and ignore the message.
@@ -200,17 +192,20 @@ mkdir -p "$unpacked"
 # uninstaller, silently, leaving nothing behind.
 export WINEPREFIX="$PWD/$win_build/wineprefix" WINEARCH=win64 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=" LANG=C.UTF-8
-export -f fail signed
-export signing
 on_private_display bash -s "$version" "$with_cli" "$with_window" "${expected[*]}" "$(realpath "$setup")" \
-  "$unpacked/tamblo-$version-win64" "$(realpath "$record_switch")" <<'SCRIPT'
+  "$unpacked/tamblo-$version-win64" "$(realpath "$record_switch")" "$(realpath "$signing")" <<'SCRIPT'
 set -euo pipefail
-version=$1 with_cli=$2 with_window=$3 expected=$4 setup=$5 zip_root=$6 record_switch=$7
+version=$1 with_cli=$2 with_window=$3 expected=$4 setup=$5 zip_root=$6 record_switch=$7 signing=$8
 wine=/usr/lib/wine/wine64
 fail() {
   echo "test-packages: $*" >&2
   exit 1
 }
+signed() {  # signed FILE: it carries a valid signature by the throwaway certificate
+  osslsigncode verify -CAfile "$signing/certificate.pem" -in "$1" >"$signing/verify.log" 2>&1 ||
+    fail "$(basename "$1") is not signed: $(tail -n 3 "$signing/verify.log")"
+}
+signed "$setup"
 check_files() {  # check_files FOLDER WHAT [EXTRA...]: the expected files and EXTRA, nothing else;
   # each program signed, with its version and manifest, and needing no DLL beside it
   local path dlls folder=$1 what=$2
