@@ -27,10 +27,9 @@ int main(int argc, char** argv)
     const abruptEnd::UnplannedExitGuard exitGuard;
 
     // Without a display the toolkit would abort with a core dump; say why instead.
-    std::string english;
-    std::string chinese;
-    if (!displayAvailable(english, chinese)) {
-        std::fprintf(stderr, "tamblo: %s。\ntamblo: %s.\n", chinese.c_str(), english.c_str());
+    const std::string displayProblem = displayProblemText(displayState());
+    if (!displayProblem.empty()) {
+        std::fputs(displayProblem.c_str(), stderr);
         return 1;
     }
 
@@ -58,7 +57,7 @@ int main(int argc, char** argv)
     window.show();
     QTimer::singleShot(0, &window, [&window] {
         announceDesktopLimitation(&window);
-        announceRecoveredScripts(&window, recovery::recoveredScripts(recoveryFolder()));
+        announceRecoveredScripts(&window, recovery::recoveredScripts(recoveryFolder().path));
     });
     const int status = application.exec();
     termination::cleanupFinished();

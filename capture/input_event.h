@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <vector>
 
@@ -28,6 +29,10 @@ struct InputEvent {
 
 static_assert(sizeof(InputEvent) == 16, "InputEvent must stay a 16-byte record");
 
+// Every event replays in a slot of its own: the player waits this long before each one, so the
+// recorder samples the pointer on this beat and a pass lasts a slot per event plus its pauses.
+constexpr std::chrono::milliseconds kEventSlot{10};
+
 constexpr std::uint8_t toByte(EventKind kind) { return static_cast<std::uint8_t>(kind); }
 
 inline bool isKind(const InputEvent& event, EventKind kind) { return event.kind == toByte(kind); }
@@ -42,4 +47,12 @@ inline void setInjectionFlags(InputEvent& event, std::uint32_t flags)
 {
     event.code = static_cast<std::uint8_t>(flags);
     event.spare = static_cast<std::uint16_t>(flags >> 8);
+}
+
+// What one event adds to a pass at the recorded pace: its slot, and a pause's length read unsigned
+// as the player reads it.
+inline std::chrono::milliseconds replayTime(const InputEvent& event)
+{
+    const std::uint32_t pause = isKind(event, EventKind::Sleep) ? static_cast<std::uint32_t>(event.value) : 0;
+    return kEventSlot + std::chrono::milliseconds(pause);
 }

@@ -13,8 +13,6 @@
 
 namespace {
 
-// The wait the player makes before every event.
-constexpr std::chrono::milliseconds kSlot{10};
 // Far beyond any spin, far from overflowing the 32-bit delta with the next notch.
 constexpr std::int32_t kMergedDeltaLimit = 1 << 30;
 
@@ -110,7 +108,16 @@ std::chrono::steady_clock::duration Recorder::sinceStart() const
 
 std::chrono::steady_clock::duration Recorder::nextSlotOffset() const
 {
-    return kSlot * static_cast<long long>(events.size() + 1) + pausesInList;
+    return kEventSlot * static_cast<long long>(events.size() + 1) + pausesInList;
+}
+
+void Recorder::sampleTick(bool withSamples)
+{
+    ScreenPoint pointer;
+    if (!platform.cursorPos(pointer) || !withSamples || !recording)
+        return;
+    std::lock_guard<std::mutex> lock(g_listenerMutex);
+    sampleDueSlots(pointer);
 }
 
 void Recorder::sampleDueSlots(const ScreenPoint& pointer)
@@ -124,7 +131,7 @@ void Recorder::padToNow()
     using std::chrono::milliseconds;
     // The pause takes a slot of its own before it runs, then the next event waits its slot.
     const auto late = std::chrono::duration_cast<milliseconds>(sinceStart() - nextSlotOffset());
-    const milliseconds pause = late - kSlot;
+    const milliseconds pause = late - kEventSlot;
     if (pause <= milliseconds{0})
         return;
     InputEvent sleep;

@@ -46,18 +46,22 @@ public:
     // Empties the list. Callers on the window thread hold g_listenerMutex.
     void clearEvents();
 
-    // The recording's clock. A list replays its events 10 ms apart, plus the pauses it holds, so
-    // the list's next slot replays at 10 ms x (events + 1) + pauses after the start. Pointer
-    // samples are taken on that clock, not by counting timer ticks, so a recording replays at
-    // the pace it was made whatever the timer's jitter.
+    // The recording's clock. A list replays its events a slot (kEventSlot) apart, plus the pauses
+    // it holds, so the list's next slot replays at a slot x (events + 1) + pauses after the
+    // start. Pointer samples are taken on that clock, not by counting timer ticks, so a recording
+    // replays at the pace it was made whatever the timer's jitter.
     // Takes the recording's start time from the platform's clock; called when a recording starts.
     void startClock();
+    // One tick of the frequent sampling timer: asks the platform for the pointer, then takes
+    // g_listenerMutex and, while recording, appends the due samples. The question is asked
+    // outside the lock, so the capture thread never waits for it, and on every tick, due or not:
+    // besides giving the samples, it has the input system hand over at once the actions the
+    // capture thread waits for, which some systems (an X server with no other client to write to)
+    // hold back until they next send something. With `withSamples` false only the question is
+    // asked. When the pointer cannot be had, the due slots stay due.
+    void sampleTick(bool withSamples = true);
     // Appends one MousePos sample at `pointer` for every slot whose replay time the clock has
-    // passed. Called from a frequent tick with g_listenerMutex held. The caller asks for the
-    // pointer before it takes the lock, on every tick, due or not: besides giving the samples, a
-    // question to the input system has it hand over at once the actions the capture thread waits
-    // for, which some systems (an X server with no other client to write to) hold back until they
-    // next send something. When the pointer cannot be had, the due slots stay due.
+    // passed. Called with g_listenerMutex held.
     void sampleDueSlots(const ScreenPoint& pointer);
     // For recordings without pointer samples: appends a Sleep event when the clock is more than a
     // slot past the next slot, so that the event appended next replays at its recorded offset.

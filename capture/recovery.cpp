@@ -64,16 +64,16 @@ std::vector<std::string> recoveredScripts(const std::string& folder)
     return found;
 }
 
-bool save(const Recorder& recorder, const std::vector<InputEvent>& capture, const std::string& folder,
+bool save(const Recorder& recorder, const std::vector<InputEvent>& capture, const RecoveryFolder& folder,
           std::string& sentence, std::string* path)
 {
-    if (folder.empty()) {
-        sentence = "the unsaved recording was lost: no folder to keep it in (HOME is not set)";
+    if (folder.path.empty()) {
+        sentence = "the unsaved recording was lost: no folder to keep it in (" + folder.unsetVariable + " is not set)";
         return false;
     }
     std::error_code error;
-    fs::create_directories(folder, error);
-    const std::string file = newFilePath(folder, std::time(nullptr));
+    fs::create_directories(folder.path, error);
+    const std::string file = newFilePath(folder.path, std::time(nullptr));
     std::string reason;
     if (!recorder.saveToFile(file, capture, &reason)) {
         sentence = "the unsaved recording could not be saved to " + file + ": " + reason;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "capture/input_event.h"
+#include "system/recovery_folder.h"
 
 class Recorder;
 
@@ -23,7 +24,7 @@ std::vector<std::string> recoveredScripts(const std::string& folder);
 // Creates `folder` when needed and saves `capture` there through `recorder`'s codec. The sentence
 // for the user says where it went, or why it could not be saved; `path`, if given, gets the file's
 // name once saved.
-bool save(const Recorder& recorder, const std::vector<InputEvent>& capture, const std::string& folder,
+bool save(const Recorder& recorder, const std::vector<InputEvent>& capture, const RecoveryFolder& folder,
           std::string& sentence, std::string* path = nullptr);
 
 }  // namespace recovery

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "platform/platform_input.h"
+#include "platform/modifier_keys.h"
 
 namespace {
 
@@ -25,8 +25,9 @@ constexpr NamedKey kLoneKeys[] = {
 constexpr NamedKey kCommonKeys[] = {
     {"Backspace", 0x08}, {"Tab", 0x09},   {"Enter", 0x0D},  {"Shift", 0x10},      {"Ctrl", 0x11},
     {"Alt", 0x12},       {"Space", 0x20}, {"Left", 0x25},   {"Up", 0x26},         {"Right", 0x27},
-    {"Down", 0x28},      {"Delete", 0x2E}, {"Left Shift", 0xA0}, {"Right Shift", 0xA1},
-    {"Left Ctrl", 0xA2}, {"Right Ctrl", 0xA3}, {"Left Alt", 0xA4}, {"Right Alt", 0xA5},
+    {"Down", 0x28},      {"Delete", 0x2E}, {"Left Shift", kShiftKeys.left},
+    {"Right Shift", kShiftKeys.right}, {"Left Ctrl", kControlKeys.left}, {"Right Ctrl", kControlKeys.right},
+    {"Left Alt", kAltKeys.left},  {"Right Alt", kAltKeys.right},
 };
 
 std::string lower(std::string_view text)
@@ -77,12 +78,9 @@ std::string KeyChord::name() const
 
 bool KeyChord::isModifier(int key) const
 {
-    // The sided codes come in pairs from 0xA0: Shift, Control, Alt.
-    const bool sidedShift = key == 0xA0 || key == 0xA1;
-    const bool sidedControl = key == 0xA2 || key == 0xA3;
-    const bool sidedAlt = key == 0xA4 || key == 0xA5;
-    return (control && (key == win::VkControl || sidedControl)) || (alt && (key == win::VkMenu || sidedAlt))
-           || (shift && (key == win::VkShift || sidedShift));
+    const int modifier = modifierOf(key);
+    return (control && modifier == win::VkControl) || (alt && modifier == win::VkMenu)
+           || (shift && modifier == win::VkShift);
 }
 
 std::optional<KeyChord> parseKeyChord(std::string_view text, std::string& problem)

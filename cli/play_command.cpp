@@ -12,18 +12,18 @@
 #include "cli/session.h"
 #include "system/console.h"
 #include "platform/system_platform.h"
+#include "playback/passes.h"
 #include "playback/player.h"
 
 namespace {
 
 using Clock = PlatformInput::Clock;
-constexpr std::uint64_t kWaitBeforeEventMs = 10;
 
 std::uint64_t passMilliseconds(const std::vector<InputEvent>& events)
 {
     std::uint64_t total = 0;
     for (const InputEvent& event : events)
-        total += kWaitBeforeEventMs + (isKind(event, EventKind::Sleep) ? static_cast<std::uint32_t>(event.value) : 0);
+        total += static_cast<std::uint64_t>(replayTime(event).count());
     return total;
 }
 
@@ -162,19 +162,17 @@ int runPlay(const Invocation& invocation)
     }
 
     PlaybackPosition position;
-    PassEnd end = PassEnd::Finished;
+    PassEnd end;
     {
         std::unique_ptr<ProgressReporter> progress;
         if (standardErrorIsTerminal())
             progress = std::make_unique<ProgressReporter>(invocation, player, position, events.size(),
                                                           passMilliseconds(events));
-        for (long long pass = 1; invocation.loop || pass <= invocation.repeat; ++pass) {
-            position.pass = pass;
-            position.passStarted = Clock::now().time_since_epoch().count();
-            end = player.play(events);
-            if (end != PassEnd::Finished)
-                break;
-        }
+        end = playPasses(player, events, PassCount{invocation.repeat, invocation.loop}, FailedPass::EndsPlayback,
+                         [&position](long long pass) {
+                             position.pass = pass;
+                             position.passStarted = Clock::now().time_since_epoch().count();
+                         });
     }
     const long long pass = position.pass;
     if (!passCompleted(end)) {
@@ -182,7 +180,7 @@ int runPlay(const Invocation& invocation)
                      player.eventsPlayed.load() + 1, events.size(), shortfall(end));
         return session.exitStatus(kExitFailed);
     }
-    if (player.stopRequested && session.signal() == 0 && session.listener().stopKeyPressed())
+    if (end == PassEnd::Stopped && session.signal() == 0 && session.listener().stopKeyPressed())
         std::fprintf(stderr, "tamblo-cli: stopped by %s in pass %lld at event %zu of %zu\n",
                      invocation.stopKey.name().c_str(), pass, player.eventsPlayed.load(), events.size());
     return session.exitStatus(kExitDone);

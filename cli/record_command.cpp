@@ -3,11 +3,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <mutex>
 #include <random>
 #include <thread>
 
-#include "capture/input_listener.h"
+#include "capture/recovery.h"
 #include "cli/commands.h"
 #include "cli/session.h"
 #include "platform/system_platform.h"
@@ -43,16 +42,6 @@ bool canSaveTo(const std::string& path, std::string& problem)
     if (!writable)
         problem = "cannot create files in " + folder.u8string();
     return writable;
-}
-
-// Where a recording goes when its own file cannot be written at the end, so it is not lost.
-fs::path fallbackPath()
-{
-    std::error_code error;
-    fs::path folder = fs::temp_directory_path(error);
-    if (error)
-        folder = ".";
-    return folder / fs::u8path("tamblo-recording-" + std::to_string(std::random_device()()) + ".tbcode");
 }
 
 }  // namespace
@@ -92,13 +81,8 @@ int runRecord(const Invocation& invocation)
     // time on a busy machine, which the platform's fine timer and priority give. It sleeps rather
     // than spins to its deadlines: a late tick loses nothing.
     platform->beginPreciseTiming();
-    ScreenPoint pointer;
     for (auto tick = std::chrono::steady_clock::now(); !stop; tick += kSamplingTick) {
-        // Asked on every tick, also without samples: it keeps captured actions coming promptly.
-        if (platform->cursorPos(pointer) && !invocation.clicksOnly && recorder.isRecording()) {
-            std::lock_guard<std::mutex> lock(g_listenerMutex);
-            recorder.sampleDueSlots(pointer);
-        }
+        recorder.sampleTick(!invocation.clicksOnly);
         std::this_thread::sleep_until(tick + kSamplingTick);
     }
     platform->endPreciseTiming();
@@ -106,6 +90,7 @@ int runRecord(const Invocation& invocation)
         // A signal comes from outside the input stream: actions made just before it may still be
         // on their way from the capture thread. A question to the input system sends them on, and
         // a moment lets them arrive. (The stop key comes through the capture, after them.)
+        ScreenPoint pointer;
         platform->cursorPos(pointer);
         std::this_thread::sleep_for(kCaptureDrain);
     }
@@ -121,11 +106,12 @@ int runRecord(const Invocation& invocation)
     const std::vector<InputEvent> capture = recorder.copyEvents();
     if (!recorder.saveToFile(path, capture, &reason)) {
         std::fprintf(stderr, "tamblo-cli: %s: cannot save the recording: %s\n", path.c_str(), reason.c_str());
-        const std::string kept = fallbackPath().u8string();
-        if (recorder.saveToFile(kept, capture, &reason))
+        // Kept where the window keeps what it could not save, so its next start names it too.
+        std::string kept;
+        if (recovery::save(recorder, capture, recoveryFolder(), reason, &kept))
             std::fprintf(stderr, "tamblo-cli: the recording is kept in %s\n", kept.c_str());
         else
-            std::fprintf(stderr, "tamblo-cli: %s: cannot keep the recording either: %s\n", kept.c_str(), reason.c_str());
+            std::fprintf(stderr, "tamblo-cli: cannot keep the recording either: %s\n", reason.c_str());
         return kExitFailed;
     }
     std::fprintf(stderr, "tamblo-cli: saved %zu events to %s\n", capture.size(), path.c_str());

@@ -3,16 +3,15 @@
 #include <algorithm>
 #include <cstdio>
 #include <set>
-#include <map>
 #include <ostream>
 #include <vector>
 
 #include "cli/key_chord.h"
 #include "platform/platform_input.h"
+#include "playback/held_inputs.h"
 
 namespace {
 
-constexpr std::uint64_t kWaitBeforeEventMs = 10;
 constexpr std::uint64_t kDayMs = 24ull * 3600 * 1000;
 // Warnings past this many are counted, not printed.
 constexpr std::size_t kWarningsShown = 20;
@@ -39,15 +38,19 @@ struct Box {
     }
 };
 
-const char* buttonName(std::uint32_t downFlag)
+const char* buttonName(std::uint32_t virtualKey)
 {
-    switch (downFlag) {
-    case win::MouseLeftDown:
+    switch (virtualKey) {
+    case 0x01:
         return "the left button";
-    case win::MouseRightDown:
+    case 0x02:
         return "the right button";
-    default:
+    case 0x04:
         return "the middle button";
+    case 0x05:
+        return "the back side button";
+    default:
+        return "the forward side button";
     }
 }
 
@@ -92,7 +95,7 @@ public:
             return;
         const InputEvent& event = line.reading.event;
         ++events;
-        playMs += kWaitBeforeEventMs;
+        playMs += static_cast<std::uint64_t>(replayTime(event).count());
         switch (static_cast<EventKind>(event.kind)) {
         case EventKind::MouseButton: {
             addPosition(event);
@@ -102,27 +105,13 @@ public:
                 break;
             }
             ++buttons;
-            for (const std::uint32_t down : {win::MouseLeftDown, win::MouseRightDown, win::MouseMiddleDown}) {
-                // Each up flag is its down flag shifted left by one.
-                if (flags & (down << 1))
-                    heldButtons.erase(down);
-                if (flags & down)
-                    heldButtons.emplace(down, line.number);
-            }
-            if (flags & win::MouseXUp)
-                heldSideButtons.erase(event.value);
-            if (flags & win::MouseXDown)
-                heldSideButtons.emplace(event.value, line.number);
+            held.apply(event, line.number);
             break;
         }
         case EventKind::Key: {
             ++keys;
             addPosition(event);
-            const auto virtualKey = static_cast<std::uint32_t>(event.value);
-            if (event.code & win::KeyEventKeyUp)
-                heldKeys.erase(virtualKey);
-            else
-                heldKeys.emplace(virtualKey, line.number);
+            held.apply(event, line.number);
             if (!isKeyboardKey(event.value) && unknownKeys.insert(event.value).second)
                 warn(line.number, "virtual-key code " + std::to_string(event.value) + " is no key on any layout");
             break;
@@ -130,7 +119,6 @@ public:
         case EventKind::Sleep: {
             ++pauses;
             const std::uint32_t pause = static_cast<std::uint32_t>(event.value);
-            playMs += pause;
             if (pause > kDayMs)
                 warn(line.number, "a pause of " + formatDuration(pause)
                                       + (event.value < 0 ? " (a negative SLEEP is read as weeks)" : ""));
@@ -145,13 +133,10 @@ public:
 
     void finish()
     {
-        for (const auto& [flag, line] : heldButtons)
-            warn(line, std::string(buttonName(flag)) + " pressed here is still down when the script ends");
-        for (const auto& [side, line] : heldSideButtons)
-            warn(line, std::string(side == win::XButton1 ? "the back" : "the forward")
-                           + " side button pressed here is still down when the script ends");
-        for (const auto& [key, line] : heldKeys)
-            warn(line, keyName(key) + " pressed here is still down when the script ends");
+        for (const HeldInputs::Entry& entry : held.inPressOrder()) {
+            const std::string what = entry.input.button ? buttonName(entry.input.code) : keyName(entry.input.code);
+            warn(entry.pressedAt, what + " pressed here is still down when the script ends");
+        }
         std::sort(warnings.begin(), warnings.end());
     }
 
@@ -175,7 +160,7 @@ public:
             err << path << ":" << warnings[i].first << ": warning: " << warnings[i].second << "\n";
         if (warnings.size() > shown)
             err << path << ": " << warnings.size() - shown << " more warnings\n";
-        if (!heldButtons.empty() || !heldSideButtons.empty() || !heldKeys.empty())
+        if (!held.empty())
             err << path << ": note: a pass that ends normally leaves them down\n";
         if (events == 0)
             err << path << ": warning: no events, so playing it does nothing\n";
@@ -198,9 +183,7 @@ private:
     std::uint64_t wheels = 0;
     std::uint64_t playMs = 0;
     Box box;
-    std::map<std::uint32_t, std::size_t> heldButtons;
-    std::map<std::int32_t, std::size_t> heldSideButtons;
-    std::map<std::uint32_t, std::size_t> heldKeys;
+    HeldInputs held;
     std::set<std::int32_t> unknownKeys;
     std::vector<std::pair<std::size_t, std::string>> warnings;
 };

@@ -38,10 +38,11 @@ Session::~Session()
 
 bool Session::start(std::string& problem)
 {
-    std::string english;
-    std::string chinese;
-    if (desktopLimitation(english, chinese))
-        std::fprintf(stderr, "tamblo-cli: note: %s\n", english.c_str());
+    if (desktopLimitation() == DesktopLimitation::WaylandSession)
+        std::fprintf(stderr, "tamblo-cli: note: this is a Wayland session: only the windows of X11 programs are "
+                             "recorded and played back, and clicks in other programs are missing from a recording; "
+                             "for every program, log out and choose an X11 session (one named \"Xorg\") at the "
+                             "login screen\n");
     if (!input.startHookThread(problem))
         return false;
     watching = true;

@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "capture/input_listener.h"
+#include "platform/modifier_keys.h"
 
 namespace {
 
@@ -51,10 +52,9 @@ void StopKeyListener::stopRecording(const KeyChord& chord)
 
 bool StopKeyListener::held(int generic)
 {
-    // The sided codes come in pairs from 0xA0: Shift, Control, Alt.
-    const int left = 0xA0 + 2 * (generic - win::VkShift);
-    return down.test(static_cast<std::size_t>(generic)) || down.test(static_cast<std::size_t>(left))
-           || down.test(static_cast<std::size_t>(left + 1)) || (platform.keyState(generic) & win::KeyStateDown) != 0;
+    const ModifierKey& sides = *sidesOf(generic);
+    return down.test(static_cast<std::size_t>(generic)) || down.test(static_cast<std::size_t>(sides.left))
+           || down.test(static_cast<std::size_t>(sides.right)) || (platform.keyState(generic) & win::KeyStateDown) != 0;
 }
 
 void StopKeyListener::onKeyEvent(int msgCode, int vk)

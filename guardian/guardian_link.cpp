@@ -1,5 +1,7 @@
 #include "guardian/guardian_link.h"
 
+#include <algorithm>
+
 namespace {
 
 // A guardian that keeps ending (e.g. it cannot reach the display) is not started again and again.
@@ -27,7 +29,8 @@ void GuardianLink::tell(HeldInputLedger::Op op, std::uint8_t code)
         return;
     case Sent::Broken:
         // The guardian has gone: start another and tell it this at least.
-        close();
+        ended.push_back(endLine());
+        collectEnded();
         if (startLocked())
             send(message);
         return;
@@ -36,9 +39,21 @@ void GuardianLink::tell(HeldInputLedger::Op op, std::uint8_t code)
 
 void GuardianLink::stop()
 {
-    std::lock_guard<std::mutex> lock(mutex);
-    if (running())
-        close();
+    std::vector<std::intptr_t> leftToCollect;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (running())
+            ended.push_back(endLine());
+        leftToCollect.swap(ended);
+    }
+    for (const std::intptr_t process : leftToCollect)
+        collect(process, true);
+}
+
+void GuardianLink::collectEnded()
+{
+    ended.erase(std::remove_if(ended.begin(), ended.end(), [this](std::intptr_t process) { return collect(process, false); }),
+                ended.end());
 }
 
 bool GuardianLink::startLocked()

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "guardian/held_input_ledger.h"
 
@@ -31,22 +32,30 @@ protected:
     enum class Sent { Whole, Busy, Broken };
 
     // Ends the line, which ends the guardian once it has released anything left, and collects it
-    // without hanging on it. Does nothing while none runs. A subclass's destructor calls it.
+    // and every guardian whose line broke, waiting up to a second for each. A subclass's
+    // destructor calls it; it holds no lock while it waits.
     void stop();
 
 private:
     bool startLocked();
+    void collectEnded();
 
     virtual bool running() const = 0;
     // Starts the guardian; Missing when there is no executable to start.
     virtual Spawned spawn() = 0;
     // Writes one whole message, or nothing when the line is full or broken.
     virtual Sent send(const std::string& message) = 0;
-    // Closes the line and collects the guardian.
-    virtual void close() = 0;
+    // Closes the line; the guardian then ends by itself. Gives the process, for collect.
+    virtual std::intptr_t endLine() = 0;
+    // Collects an ended guardian's process: true once it is done with. Without `wait` it only
+    // looks; with it, it waits up to a second and then lets the process go.
+    virtual bool collect(std::intptr_t process, bool wait) = 0;
     virtual void debugOutput(const char* text) = 0;
 
     std::mutex mutex;
     int starts = 0;
     bool unavailable = false;  // no executable, or it keeps ending: not started again
+    // Guardians whose line broke, not yet collected: a press or release never waits for one, as
+    // its caller may hold a lock that pointer queries also take.
+    std::vector<std::intptr_t> ended;
 };

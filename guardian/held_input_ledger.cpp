@@ -32,18 +32,16 @@ void HeldInputLedger::apply(Op op, std::uint8_t code)
 {
     switch (op) {
     case Op::ButtonDown:
-    case Op::KeyDown: {
-        // A second press of something held changes nothing on the server either.
-        const Input input{op == Op::ButtonDown, code};
-        if (std::find(held.begin(), held.end(), input) == held.end())
-            held.push_back(input);
+        held.press({true, code});
         break;
-    }
+    case Op::KeyDown:
+        held.press({false, code});
+        break;
     case Op::ButtonUp:
-        eraseFirst(held, Input{true, code});
+        held.release({true, code});
         break;
     case Op::KeyUp:
-        eraseFirst(held, Input{false, code});
+        held.release({false, code});
         break;
     case Op::Bind:
         if (std::find(bound.begin(), bound.end(), code) == bound.end())
@@ -53,9 +51,4 @@ void HeldInputLedger::apply(Op op, std::uint8_t code)
         eraseFirst(bound, code);
         break;
     }
-}
-
-std::vector<HeldInputLedger::Input> HeldInputLedger::releaseOrder() const
-{
-    return {held.rbegin(), held.rend()};
 }

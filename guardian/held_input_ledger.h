@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "playback/held_inputs.h"
+
 // What a process injecting input has pressed and not released, and which keycodes it has bound to a
 // symbol for a while, as its guardian process learns it from a stream of two-byte messages
 // (operation, code). The codes are the backend's own: X button numbers (8 back, 9 forward) and
@@ -14,11 +16,7 @@ class HeldInputLedger {
 public:
     enum class Op : std::uint8_t { ButtonDown = 1, ButtonUp, KeyDown, KeyUp, Bind, Unbind };
 
-    struct Input {
-        bool button;        // a pointer button; otherwise a key
-        std::uint8_t code;
-        bool operator==(const Input& other) const { return button == other.button && code == other.code; }
-    };
+    using Input = HeldInput;
 
     // The bytes of one message, as the injecting process writes them.
     static std::string message(Op op, std::uint8_t code);
@@ -29,12 +27,12 @@ public:
     void apply(Op op, std::uint8_t code);
 
     // Still held, in reverse order of pressing: the order to release them in.
-    std::vector<Input> releaseOrder() const;
+    std::vector<Input> releaseOrder() const { return held.releaseOrder(); }
     // Keycodes still bound, in order of binding.
     const std::vector<std::uint8_t>& boundKeycodes() const { return bound; }
 
 private:
-    std::vector<Input> held;
+    HeldInputs held;
     std::vector<std::uint8_t> bound;
     std::string partial;
 };

@@ -1,12 +1,8 @@
 #include "platform/key_state_table.h"
 
-#include "platform/platform_input.h"
+#include "platform/modifier_keys.h"
 
 namespace {
-
-constexpr int kVkLeftShift = 0xA0;
-constexpr int kVkLeftControl = 0xA2;
-constexpr int kVkLeftMenu = 0xA4;
 
 bool inTable(int virtualKey)
 {
@@ -23,16 +19,9 @@ void KeyStateTable::set(int virtualKey, bool isDown)
 
 bool KeyStateTable::isDown(int virtualKey) const
 {
-    switch (virtualKey) {
-    case win::VkShift:
-        return isDown(kVkLeftShift) || isDown(kVkLeftShift + 1);
-    case win::VkControl:
-        return isDown(kVkLeftControl) || isDown(kVkLeftControl + 1);
-    case win::VkMenu:
-        return isDown(kVkLeftMenu) || isDown(kVkLeftMenu + 1);
-    default:
-        return inTable(virtualKey) && down[static_cast<std::size_t>(virtualKey)].load(std::memory_order_relaxed);
-    }
+    if (const ModifierKey* sides = sidesOf(virtualKey))
+        return isDown(sides->left) || isDown(sides->right);
+    return inTable(virtualKey) && down[static_cast<std::size_t>(virtualKey)].load(std::memory_order_relaxed);
 }
 
 std::uint16_t KeyStateTable::state(int virtualKey) const

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "platform/platform_input.h"
+#include "playback/held_inputs.h"
 
 namespace {
 
@@ -13,65 +14,19 @@ using Clock = PlatformInput::Clock;
 using std::chrono::milliseconds;
 using std::chrono::nanoseconds;
 
-constexpr milliseconds kWaitBeforeEvent{10};
 // A running pause looks at the stop flag this often.
 constexpr milliseconds kPauseSlice{5};
 
-constexpr std::uint32_t kButtonDownFlags =
-    win::MouseLeftDown | win::MouseRightDown | win::MouseMiddleDown;
-
-// Buttons and keys this pass has pressed and not yet released.
-class HeldInputs {
-public:
-    void mouse(std::uint32_t flags, std::int32_t mouseData)
-    {
-        // Each up flag is its down flag shifted left by one.
-        buttons |= flags & kButtonDownFlags;
-        buttons &= ~((flags >> 1) & kButtonDownFlags);
-        if (mouseData == win::XButton1 || mouseData == win::XButton2) {
-            const std::uint32_t side = 1u << mouseData;
-            if (flags & win::MouseXDown)
-                sideButtons |= side;
-            if (flags & win::MouseXUp)
-                sideButtons &= ~side;
-        }
+// Releases what a pass that ends early leaves held, the last pressed first.
+void releaseHeld(PlatformInput& platform, const HeldInputs& held)
+{
+    for (const HeldInput& input : held.releaseOrder()) {
+        if (!input.button)
+            platform.injectKey(input.code, win::KeyEventKeyUp);
+        else if (const PointerButton* button = pointerButton(input.code))
+            platform.injectMouse(button->upFlag, button->mouseData);
     }
-
-    void key(std::uint32_t virtualKey, std::uint32_t flags)
-    {
-        const auto held = std::find(keys.begin(), keys.end(), virtualKey);
-        if (flags & win::KeyEventKeyUp) {
-            if (held != keys.end())
-                keys.erase(held);
-        } else if (held == keys.end()) {
-            keys.push_back(virtualKey);
-        }
-    }
-
-    void releaseAll(PlatformInput& platform)
-    {
-        for (std::uint32_t down : {win::MouseLeftDown, win::MouseRightDown,
-                                   win::MouseMiddleDown}) {
-            if (buttons & down)
-                platform.injectMouseButton(down << 1);
-        }
-        for (const int side : {win::XButton1, win::XButton2}) {
-            if (sideButtons & (1u << side))
-                platform.injectMouse(win::MouseXUp, side);
-        }
-        for (auto key = keys.rbegin(); key != keys.rend(); ++key)
-            platform.injectKey(*key, win::KeyEventKeyUp);
-        buttons = 0;
-        sideButtons = 0;
-        keys.clear();
-    }
-
-private:
-    std::uint32_t buttons = 0;
-    // Bit n: side button n (XBUTTON1, XBUTTON2).
-    std::uint32_t sideButtons = 0;
-    std::vector<std::uint32_t> keys;
-};
+}
 
 // Screen coordinates are signed 16-bit: a position left of or above the primary monitor is stored
 // as its low 16 bits (-10 as 65526) and must be moved to as the negative number it is.
@@ -147,14 +102,14 @@ PassEnd Player::play(const std::vector<InputEvent>& events)
     if (events.empty()) {
         // A pass with nothing to play still takes a slot, so a loop over it idles instead of
         // spinning until it is stopped.
-        const InputBarrier barrier = pauseUntil(platform, stopRequested, platform.now() + kWaitBeforeEvent);
+        const InputBarrier barrier = pauseUntil(platform, stopRequested, platform.now() + kEventSlot);
         return stopRequested ? PassEnd::Stopped : passEndFor(barrier);
     }
     // Scaled to the nanosecond; exact at the recorded pace, as every wait fits a double exactly.
     const auto scaled = [this](milliseconds wait) -> Clock::duration {
         return std::chrono::duration_cast<Clock::duration>(nanoseconds(std::llround(nanoseconds(wait).count() / speed)));
     };
-    const Clock::duration waitBeforeEvent = scaled(kWaitBeforeEvent);
+    const Clock::duration waitBeforeEvent = scaled(kEventSlot);
     PreciseTiming timing(platform);
     HeldInputs held;
     PassEnd end = PassEnd::Finished;
@@ -188,7 +143,7 @@ PassEnd Player::play(const std::vector<InputEvent>& events)
                 end = PassEnd::InputRefused;
                 break;
             }
-            held.mouse(flags, event.value);
+            held.apply(event);
             break;
         }
         case EventKind::Key: {
@@ -198,7 +153,7 @@ PassEnd Player::play(const std::vector<InputEvent>& events)
                 end = PassEnd::InputRefused;
                 break;
             }
-            held.key(virtualKey, event.code);
+            held.apply(event);
             break;
         }
         case EventKind::Sleep: {
@@ -224,6 +179,6 @@ PassEnd Player::play(const std::vector<InputEvent>& events)
     if (end == PassEnd::Finished && stopRequested)
         end = PassEnd::Stopped;
     if (end != PassEnd::Finished)
-        held.releaseAll(platform);
+        releaseHeld(platform, held);
     return end;
 }

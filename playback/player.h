@@ -27,7 +27,7 @@ inline bool passCompleted(PassEnd end)
     return end == PassEnd::Finished || end == PassEnd::Stopped;
 }
 
-// Replays an event list as synthetic input, 10 ms before every event, and can be stopped from any
+// Replays an event list as synthetic input, a slot (kEventSlot) before every event, and can be stopped from any
 // thread through stopRequested.
 class Player {
 public:

@@ -342,64 +342,119 @@ LineReading ScriptCodec::readLine(std::string_view line) const
     return reading;
 }
 
-std::string ScriptCodec::describeFault(const LineReading& reading, std::string_view line) const
+namespace {
+
+struct FaultWording {
+    LineFault fault;
+    Wording words;
+};
+
+// Every refusal in both languages, side by side, so the two cannot drift apart.
+const FaultWording kFaultWords[] = {
+    {LineFault::BlankLine, {"a line of blanks is not a comment", "只有空白的行不是注释"}},
+    {LineFault::BlankBeforeComment,
+     {"a blank before \"#\" (a comment starts with # in the first column)", "“#”前有空白（注释须在第一列以 # 开头）"}},
+    {LineFault::BlankBeforeKeyword, {"a blank before the keyword", "关键字前有空白"}},
+    {LineFault::NoKeyword, {"no keyword before the first \":\"", "第一个“:”前没有关键字"}},
+    {LineFault::UnknownKeyword, {"unknown keyword %1", "未知的关键字 %1"}},
+    {LineFault::PauseFields,
+     {"a pause line needs exactly five numbers (SLEEP:ms:a:b:x:y)", "暂停行需要恰好五个数字（SLEEP:毫秒:a:b:x:y）"}},
+    {LineFault::ButtonFields, {"a button line needs x and y", "鼠标按键行需要 x 和 y"}},
+    {LineFault::KeyFields, {"a key line needs x, y and a virtual-key code", "键盘行需要 x、y 和虚拟键码"}},
+    {LineFault::PointerFields, {"a pointer line needs x and y", "指针行需要 x 和 y"}},
+    {LineFault::WheelFields,
+     {"a wheel line needs x, y and a delta (120 a notch, negative the other way)",
+      "滚轮行需要 x、y 和滚动量（一格为 120，负数为反方向）"}},
+    {LineFault::WheelDeltaZero, {"a wheel delta of 0 scrolls nothing", "滚动量为 0，不会滚动"}},
+    {LineFault::SideButtonFields,
+     {"a side-button line needs x, y and the button: 1 (back) or 2 (forward)",
+      "侧键行需要 x、y 和侧键编号：1（后退）或 2（前进）"}},
+    {LineFault::SideButtonNumber,
+     {"side button %1 does not exist: 1 is back, 2 is forward", "侧键 %1 不存在：1 为后退，2 为前进"}},
+    {LineFault::NoDigits, {"no digits in field %1", "第 %1 个字段中没有数字"}},
+    {LineFault::OutOfRange, {"number out of the 32-bit range in field %1", "第 %1 个字段的数字超出 32 位整数范围"}},
+};
+
+// What an unknown keyword most likely meant.
+const Wording kMiddleReleaseHint{" (the middle-button release is MBUTTONUNUP)", "（鼠标中键松开的关键字是 MBUTTONUNUP）"};
+const Wording kUpperCaseHint{" (keywords are upper case: %2)", "（关键字须大写：%2）"};
+const Wording kBlankAfterKeywordHint{" (a blank after the keyword)", "（关键字后有空白）"};
+const Wording kFieldDelimiterHint{" (fields are separated by \":\")", "（字段之间以“:”分隔）"};
+
+}  // namespace
+
+std::string filledIn(std::string_view text, const Refusal& refusal)
 {
-    const std::string field = std::to_string(reading.field);
-    switch (reading.fault) {
-    case LineFault::None:
-        return {};
-    case LineFault::BlankLine:
-        return "a line of blanks is not a comment";
-    case LineFault::BlankBeforeComment:
-        return "a blank before \"#\" (a comment starts with # in the first column)";
-    case LineFault::BlankBeforeKeyword:
-        return "a blank before the keyword";
-    case LineFault::NoKeyword:
-        return "no keyword before the first \":\"";
-    case LineFault::UnknownKeyword:
-        return unknownKeywordText(line.substr(0, line.find(kFieldDelimiter)));
-    case LineFault::PauseFields:
-        return "a pause line needs exactly five numbers (SLEEP:ms:a:b:x:y)";
-    case LineFault::ButtonFields:
-        return "a button line needs x and y";
-    case LineFault::KeyFields:
-        return "a key line needs x, y and a virtual-key code";
-    case LineFault::PointerFields:
-        return "a pointer line needs x and y";
-    case LineFault::WheelFields:
-        return "a wheel line needs x, y and a delta (120 a notch, negative the other way)";
-    case LineFault::WheelDeltaZero:
-        return "a wheel delta of 0 scrolls nothing";
-    case LineFault::SideButtonFields:
-        return "a side-button line needs x, y and the button: 1 (back) or 2 (forward)";
-    case LineFault::SideButtonNumber:
-        return "side button " + std::to_string(reading.event.value) + " does not exist: 1 is back, 2 is forward";
-    case LineFault::NoDigits:
-        return "no digits in field " + field;
-    case LineFault::OutOfRange:
-        return "number out of the 32-bit range in field " + field;
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 1 < text.size() && (text[i + 1] == '1' || text[i + 1] == '2')) {
+            out += text[i + 1] == '1' ? refusal.first : refusal.second;
+            ++i;
+        } else {
+            out += text[i];
+        }
     }
-    return {};
+    return out;
 }
 
-std::string ScriptCodec::unknownKeywordText(std::string_view keyword) const
+std::string englishReason(const Refusal& refusal)
 {
-    std::string text = "unknown keyword " + quotedScriptText(keyword);
+    if (!refusal.reason)
+        return {};
+    return filledIn(refusal.reason->english, refusal) + (refusal.hint ? filledIn(refusal.hint->english, refusal) : "");
+}
+
+Refusal ScriptCodec::refusalOf(const LineReading& reading, std::string_view line) const
+{
+    Refusal refusal;
+    for (const FaultWording& entry : kFaultWords) {
+        if (entry.fault == reading.fault)
+            refusal.reason = &entry.words;
+    }
+    switch (reading.fault) {
+    case LineFault::UnknownKeyword: {
+        const std::string_view keyword = line.substr(0, line.find(kFieldDelimiter));
+        refusal.first = quotedScriptText(keyword);
+        refusal.hint = keywordHint(keyword, refusal.second);
+        break;
+    }
+    case LineFault::SideButtonNumber:
+        refusal.first = std::to_string(reading.event.value);
+        break;
+    case LineFault::NoDigits:
+    case LineFault::OutOfRange:
+        refusal.first = std::to_string(reading.field);
+        break;
+    default:
+        break;
+    }
+    return refusal;
+}
+
+std::string ScriptCodec::describeFault(const LineReading& reading, std::string_view line) const
+{
+    return englishReason(refusalOf(reading, line));
+}
+
+const Wording* ScriptCodec::keywordHint(std::string_view keyword, std::string& upperCase) const
+{
     if (keyword == "MBUTTONUP")
-        return text + " (the middle-button release is MBUTTONUNUP)";
+        return &kMiddleReleaseHint;
     std::string upper(keyword);
     std::transform(upper.begin(), upper.end(), upper.begin(),
                    [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
-    if (upper != keyword && (mouseFlags.count(upper) || keyFlags.count(upper) || upper == kMousePosKeyword))
-        return text + " (keywords are upper case: " + upper + ")";
+    if (upper != keyword && (mouseFlags.count(upper) || keyFlags.count(upper) || upper == kMousePosKeyword)) {
+        upperCase = upper;
+        return &kUpperCaseHint;
+    }
     for (const std::string_view known : knownKeywords()) {
         if (keyword.size() > known.size() && keyword.substr(0, known.size()) == known) {
             if (isBlank(keyword[known.size()]) && keyword.find_first_not_of(" \t", known.size()) == std::string_view::npos)
-                return text + " (a blank after the keyword)";
-            return text + " (fields are separated by \":\")";
+                return &kBlankAfterKeywordHint;
+            return &kFieldDelimiterHint;
         }
     }
-    return text;
+    return nullptr;
 }
 
 std::vector<std::string_view> ScriptCodec::knownKeywords() const

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "capture/input_event.h"
+#include "script/refusal_words.h"
 
 // Why a script line was refused.
 enum class LineFault : std::uint8_t {
@@ -58,14 +59,16 @@ public:
     bool fromLines(const std::vector<std::string>& lines, std::vector<InputEvent>& events) const;
     // The one reading of a line, without terminator, that every reader of scripts goes through.
     LineReading readLine(std::string_view line) const;
-    // The reason for a refused line in plain words, e.g. "no digits in field 3"; `line` is the
-    // line that was read.
+    // Why a line is refused, for either face to word; `line` is the line that was read.
+    Refusal refusalOf(const LineReading& reading, std::string_view line) const;
+    // The same in English, e.g. "no digits in field 3".
     std::string describeFault(const LineReading& reading, std::string_view line) const;
 
 private:
     // The keyword of the line written for `event`; empty when it gives no line.
     std::string_view keywordOf(const InputEvent& event) const;
-    std::string unknownKeywordText(std::string_view keyword) const;
+    // The hint for an unknown keyword; for the upper-case hint `upperCase` gets the keyword meant.
+    const Wording* keywordHint(std::string_view keyword, std::string& upperCase) const;
     std::vector<std::string_view> knownKeywords() const;
 
     // Writer: captured message code (low byte) to keyword.

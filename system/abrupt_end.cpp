@@ -30,8 +30,15 @@ std::string runRescue()
 
 std::string unplannedExitCause()
 {
+    // The backend's look may take a while (a display going away is waited for): it runs before
+    // the lock is taken, so the window setting its rescue or noting a cause never waits for it.
+    std::function<std::string()> cause;
+    {
+        std::lock_guard<std::mutex> lock(g_rescueMutex);
+        cause = g_cause;
+    }
+    const std::string found = cause ? cause() : std::string();
     std::lock_guard<std::mutex> lock(g_rescueMutex);
-    const std::string found = g_cause ? g_cause() : std::string();
     return found.empty() ? g_notedCause : found;
 }
 

@@ -21,6 +21,7 @@
 #include "capture/input_listener.h"
 #include "system/file_replace.h"
 #include "platform/platform_input.h"
+#include "playback/passes.h"
 #include "system/session.h"
 #include "ui/playback_end.h"
 #include "ui/save_failure.h"
@@ -210,14 +211,8 @@ void QTamblo::OnMouseTimeout()
 {
     // Runs every millisecond for the window's whole life; an idle tick does nothing. Ticks come
     // late and irregularly, so the recording's own clock decides when a sample is due.
-    if (!recording)
-        return;
-    // Asked outside the lock, so the capture thread never waits for a question to the system.
-    ScreenPoint pointer;
-    if (!platform.cursorPos(pointer))
-        return;
-    std::lock_guard<std::mutex> lock(g_listenerMutex);
-    sampleDueSlots(pointer);
+    if (recording)
+        sampleTick();
 }
 
 void QTamblo::iconActivated(QSystemTrayIcon::ActivationReason reason)
@@ -255,12 +250,9 @@ void QTamblo::onclickedPlay(bool)
     // A termination request sets the stop flag; one that came just before it was cleared is seen here.
     if (isEnding())
         return;
-    // A pass that stopped short (a target that drops input, a locked screen) ends a loop too: the
-    // next pass would only go on where the user cannot see it.
-    PassEnd end = player.play(events);
-    while (loop && end == PassEnd::Finished)
-        end = player.play(events);
-    player.stopRequested = false;
+    // A pass that cannot play an event does not end a loop; one whose input would be lost (an
+    // elevated target, a locked screen) does, and the box says why.
+    const PassEnd end = playPasses(player, events, PassCount{1, loop}, FailedPass::IsPlayedOver);
     if (isEnding())
         return;
     restoreAction->activate(QAction::Trigger);

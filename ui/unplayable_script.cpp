@@ -32,44 +32,12 @@ QString unreadableText(const QString& path, const std::string& problem)
 
 }  // namespace
 
-QString lineFaultText(const LineReading& reading, const QString& keyword)
+QString lineFaultText(const Refusal& refusal)
 {
-    const QString field = QString::number(reading.field);
-    switch (reading.fault) {
-    case LineFault::None:
-        return QString();
-    case LineFault::BlankLine:
-        return tr("只有空白的行不是注释");
-    case LineFault::BlankBeforeComment:
-        return tr("“#”前有空白（注释须在第一列以 # 开头）");
-    case LineFault::BlankBeforeKeyword:
-        return tr("关键字前有空白");
-    case LineFault::NoKeyword:
-        return tr("第一个“:”前没有关键字");
-    case LineFault::UnknownKeyword:
-        return tr("未知的关键字 %1").arg(keyword);
-    case LineFault::PauseFields:
-        return tr("暂停行需要恰好五个数字（SLEEP:毫秒:a:b:x:y）");
-    case LineFault::ButtonFields:
-        return tr("鼠标按键行需要 x 和 y");
-    case LineFault::KeyFields:
-        return tr("键盘行需要 x、y 和虚拟键码");
-    case LineFault::PointerFields:
-        return tr("指针行需要 x 和 y");
-    case LineFault::WheelFields:
-        return tr("滚轮行需要 x、y 和滚动量（一格为 120，负数为反方向）");
-    case LineFault::WheelDeltaZero:
-        return tr("滚动量为 0，不会滚动");
-    case LineFault::SideButtonFields:
-        return tr("侧键行需要 x、y 和侧键编号：1（后退）或 2（前进）");
-    case LineFault::SideButtonNumber:
-        return tr("侧键 %1 不存在：1 为后退，2 为前进").arg(reading.event.value);
-    case LineFault::NoDigits:
-        return tr("第 %1 个字段中没有数字").arg(field);
-    case LineFault::OutOfRange:
-        return tr("第 %1 个字段的数字超出 32 位整数范围").arg(field);
-    }
-    return QString();
+    const auto chinese = [&refusal](const Wording* words) {
+        return words ? QString::fromStdString(filledIn(tr(words->chinese).toStdString(), refusal)) : QString();
+    };
+    return chinese(refusal.reason) + chinese(refusal.hint);
 }
 
 QString describeUnplayableScript(const QString& path, const ScriptFileResult& result)
@@ -77,8 +45,7 @@ QString describeUnplayableScript(const QString& path, const ScriptFileResult& re
     if (result.verdict == ScriptFileResult::Verdict::Unreadable)
         return unreadableText(path, result.problem);
     const std::string& line = result.refusedText;
-    const QString keyword = QString::fromStdString(quotedScriptText(line.substr(0, line.find(':'))));
     return tr("脚本有误，无法播放：%1\n第 %2 行：%3\n%4")
         .arg(path, QString::number(result.refusedLine), QString::fromStdString(quotedScriptText(line)),
-             lineFaultText(result.refusal, keyword));
+             lineFaultText(ScriptCodec().refusalOf(result.refusal, line)));
 }

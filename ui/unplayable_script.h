@@ -6,8 +6,8 @@
 
 struct ScriptFileResult;
 
-// Why a line of a script is refused, in the window's language.
-QString lineFaultText(const LineReading& reading, const QString& keyword);
+// Why a line of a script is refused, in the window's language, with the hint if there is one.
+QString lineFaultText(const Refusal& refusal);
 
 // The text of the box shown when a script is not played: for a refused script the number and text
 // of its first refused line and why; for a file that cannot be read, why not.

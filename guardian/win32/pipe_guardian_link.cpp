@@ -1,6 +1,7 @@
 #include "guardian/win32/pipe_guardian_link.h"
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -137,14 +138,21 @@ GuardianLink::Sent PipeGuardianLink::send(const std::string& message)
     return written == size ? Sent::Whole : Sent::Busy;
 }
 
-void PipeGuardianLink::close()
+std::intptr_t PipeGuardianLink::endLine()
 {
     CloseHandle(pipe);
     pipe = nullptr;
+    return reinterpret_cast<std::intptr_t>(std::exchange(child, nullptr));
+}
+
+bool PipeGuardianLink::collect(std::intptr_t process, bool wait)
+{
     // It ends as soon as it has released anything left; collect it, but never hang on it.
-    WaitForSingleObject(child, 1000);
-    CloseHandle(child);
-    child = nullptr;
+    const HANDLE guardian = reinterpret_cast<HANDLE>(process);
+    if (WaitForSingleObject(guardian, wait ? 1000 : 0) != WAIT_OBJECT_0 && !wait)
+        return false;
+    CloseHandle(guardian);
+    return true;
 }
 
 void PipeGuardianLink::debugOutput(const char* text)

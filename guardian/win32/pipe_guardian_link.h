@@ -19,7 +19,8 @@ private:
     bool running() const override { return pipe != nullptr; }
     Spawned spawn() override;
     Sent send(const std::string& message) override;
-    void close() override;
+    std::intptr_t endLine() override;
+    bool collect(std::intptr_t process, bool wait) override;
     void debugOutput(const char* text) override;
 
     HANDLE pipe = nullptr;   // our end: write only

@@ -12,6 +12,7 @@
 #include <climits>
 #include <cstdlib>
 #include <thread>
+#include <utility>
 
 #include "platform/x11/debug_output.h"
 
@@ -113,15 +114,25 @@ GuardianLink::Sent SocketGuardianLink::send(const std::string& message)
     return errno == EAGAIN || errno == EWOULDBLOCK ? Sent::Busy : Sent::Broken;
 }
 
-void SocketGuardianLink::close()
+std::intptr_t SocketGuardianLink::endLine()
 {
     ::close(line);
     line = -1;
+    return std::exchange(child, -1);
+}
+
+bool SocketGuardianLink::collect(std::intptr_t process, bool wait)
+{
     // It ends as soon as it has released anything left; collect it, but never hang on it.
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(1);
-    while (waitpid(child, nullptr, WNOHANG) == 0 && std::chrono::steady_clock::now() < giveUp)
+    const auto pid = static_cast<pid_t>(process);
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(wait ? 1 : 0);
+    for (;;) {
+        if (waitpid(pid, nullptr, WNOHANG) != 0)
+            return true;
+        if (std::chrono::steady_clock::now() >= giveUp)
+            return wait;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    child = -1;
+    }
 }
 
 void SocketGuardianLink::debugOutput(const char* text)

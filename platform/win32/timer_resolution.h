@@ -1,7 +1,7 @@
 #pragma once
 
 // Holds the system timer at 1 ms while at least one request is open. Windows' default tick of
-// about 15.6 ms would stretch every 10 ms playback wait by half. Requests nest; any still open when
+// about 15.6 ms would stretch every playback slot by half. Requests nest; any still open when
 // this object goes are closed then. Used from one thread.
 class TimerResolution {
 public:

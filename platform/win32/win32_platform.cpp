@@ -68,7 +68,7 @@ bool Win32Platform::injectKey(std::uint32_t virtualKey, std::uint32_t flags)
 void Win32Platform::sleepUntil(Clock::time_point deadline)
 {
     // Whole milliseconds are slept; the last fraction is spent yielding (Sleep(0)), since rounding
-    // it up to a whole Sleep would add about half a millisecond to every 10 ms playback wait.
+    // it up to a whole Sleep would add about half a millisecond to every playback slot.
     for (Clock::duration left = deadline - now(); left > Clock::duration::zero(); left = deadline - now())
         Sleep(static_cast<DWORD>(std::chrono::floor<std::chrono::milliseconds>(left).count()));
 }

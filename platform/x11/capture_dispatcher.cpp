@@ -4,6 +4,7 @@
 
 #include "capture/input_listener.h"
 #include "platform/key_state_table.h"
+#include "platform/modifier_keys.h"
 #include "platform/x11/keymap.h"
 #include "platform/x11/virtual_keys.h"
 
@@ -42,12 +43,6 @@ public:
     DeliveryScope(const DeliveryScope&) = delete;
     DeliveryScope& operator=(const DeliveryScope&) = delete;
 };
-
-bool isSideOf(int virtualKey, int generic)
-{
-    // The sided codes come in pairs from 0xA0: Shift, Control, Alt.
-    return virtualKey >= 0xA0 && virtualKey <= 0xA5 && (virtualKey - 0xA0) / 2 == generic - win::VkShift;
-}
 
 }  // namespace
 

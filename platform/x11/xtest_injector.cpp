@@ -57,7 +57,12 @@ void reportUntypable(int virtualKey, const char* why)
 
 }  // namespace
 
-XTestInjector::XTestInjector(SpareKeyBindings& spareKeys) : spareKeys(spareKeys)
+std::unique_ptr<GuardianLink> socketGuardianLink(const std::string& displayName)
+{
+    return std::make_unique<SocketGuardianLink>(displayName);
+}
+
+XTestInjector::XTestInjector(SpareKeyBindings& spareKeys, const GuardianLinkMaker& makeGuardian) : spareKeys(spareKeys)
 {
     display = openDisplayConnection();
     int eventBase = 0;
@@ -71,7 +76,7 @@ XTestInjector::XTestInjector(SpareKeyBindings& spareKeys) : spareKeys(spareKeys)
     // Injected input must not wait for another client's server grab.
     if (display) {
         XTestGrabControl(display, True);
-        guardian = std::make_unique<SocketGuardianLink>(DisplayString(display));
+        guardian = makeGuardian(DisplayString(display));
     }
 }
 

@@ -3,6 +3,7 @@
 #include <X11/Xlib.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -14,9 +15,14 @@
 // Pointer queries and synthetic input through XTEST, on a connection of its own that any thread
 // may use. Every injection reaches the server before the call returns. A guardian process hears
 // of every press, release and keycode binding, and undoes what is left if this process is killed.
+std::unique_ptr<GuardianLink> socketGuardianLink(const std::string& displayName);
+
 class XTestInjector {
 public:
-    explicit XTestInjector(SpareKeyBindings& spareKeys);
+    // Makes the line to the guardian for the named display.
+    using GuardianLinkMaker = std::function<std::unique_ptr<GuardianLink>(const std::string& displayName)>;
+
+    explicit XTestInjector(SpareKeyBindings& spareKeys, const GuardianLinkMaker& makeGuardian = socketGuardianLink);
     ~XTestInjector();
 
     XTestInjector(const XTestInjector&) = delete;

@@ -43,22 +43,23 @@ std::string stopKeyClaimPath(int virtualKey)
 
 }  // namespace
 
-bool displayAvailable(std::string& english, std::string& chinese)
+DisplayState displayState()
 {
+    DisplayState state;
+    state.variable = "DISPLAY";
     const char* name = std::getenv("DISPLAY");
     if (!name || !*name) {
-        english = "no X display: the DISPLAY environment variable is not set";
-        chinese = "没有 X 显示：环境变量 DISPLAY 未设置";
-        return false;
+        state.problem = DisplayState::Problem::NotNamed;
+        return state;
     }
+    state.name = name;
     Display* display = XOpenDisplay(nullptr);
     if (!display) {
-        english = std::string("cannot open the X display \"") + name + "\" (no server there, or not allowed)";
-        chinese = std::string("无法打开 X 显示“") + name + "”（该显示上没有服务器，或不允许连接）";
-        return false;
+        state.problem = DisplayState::Problem::CannotOpen;
+        return state;
     }
     XCloseDisplay(display);
-    return true;
+    return state;
 }
 
 std::string instanceName()
@@ -72,16 +73,11 @@ std::string instanceName()
     return "tamblo-" + std::to_string(getuid()) + "-display" + display;
 }
 
-bool desktopLimitation(std::string& english, std::string& chinese)
+DesktopLimitation desktopLimitation()
 {
-    if (!isSet("XDG_SESSION_TYPE", "wayland") && !isSet("WAYLAND_DISPLAY"))
-        return false;
-    english = "this is a Wayland session: only the windows of X11 programs are recorded and played back, and "
-              "clicks in other programs are missing from a recording; for every program, log out and choose "
-              "an X11 session (one named \"Xorg\") at the login screen";
-    chinese = "当前是 Wayland 桌面会话：只能录制和回放 X11 程序窗口里的操作，在其他程序里的点击不会被录下。"
-              "要在所有程序里使用，请注销，在登录界面选择 X11 会话（名称中带“Xorg”的会话）后重新登录。";
-    return true;
+    if (isSet("XDG_SESSION_TYPE", "wayland") || isSet("WAYLAND_DISPLAY"))
+        return DesktopLimitation::WaylandSession;
+    return DesktopLimitation::Unlimited;
 }
 
 StopKeyClaim::StopKeyClaim(int virtualKey)

@@ -2,10 +2,10 @@
 
 #include <cstdlib>
 
-std::string recoveryFolder()
+RecoveryFolder recoveryFolder()
 {
     const char* localAppData = std::getenv("LOCALAPPDATA");
     if (localAppData && localAppData[0] != '\0')
-        return std::string(localAppData) + "\\tamblo";
-    return {};
+        return {std::string(localAppData) + "\\tamblo", {}};
+    return {{}, "LOCALAPPDATA"};
 }

@@ -4,10 +4,10 @@
 
 #include "system/session.h"
 
-bool displayAvailable(std::string&, std::string&)
+DisplayState displayState()
 {
     // A Windows session always has its desktop.
-    return true;
+    return {};
 }
 
 std::string instanceName()
@@ -22,9 +22,9 @@ std::string instanceName()
     return "tamblo-" + std::to_string(session) + "-" + user;
 }
 
-bool desktopLimitation(std::string&, std::string&)
+DesktopLimitation desktopLimitation()
 {
-    return false;
+    return DesktopLimitation::Unlimited;
 }
 
 namespace {

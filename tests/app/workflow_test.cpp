@@ -227,13 +227,22 @@ TEST(SaveFailureText, NamesTheCauseInChineseBeforeTheSystemsOwnText)
     }
 }
 
-TEST(LineFaultText, EveryRefusalHasAChineseReason)
+TEST(LineFaultText, EveryRefusalHasAChineseReasonAndKeepsItsHint)
 {
+    const ScriptCodec codec;
     for (int fault = static_cast<int>(LineFault::BlankLine); fault <= static_cast<int>(LineFault::OutOfRange); ++fault) {
         LineReading reading;
         reading.fault = static_cast<LineFault>(fault);
-        const QString text = lineFaultText(reading, QStringLiteral("\"X\""));
+        const QString text = lineFaultText(codec.refusalOf(reading, "X:1"));
         EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("\\p{Han}")))) << fault << ": " << text.toStdString();
+    }
+    const struct {
+        const char* line;
+        const char* hint;
+    } hints[] = {{"MBUTTONUP:1:2", "MBUTTONUNUP"}, {"lbuttondown:1:2", "LBUTTONDOWN"}, {"LBUTTONDOWN 1:2", "字段"}};
+    for (const auto& c : hints) {
+        const QString text = lineFaultText(codec.refusalOf(codec.readLine(c.line), c.line));
+        EXPECT_TRUE(text.contains(QString::fromUtf8(c.hint))) << c.line << ": " << text.toStdString();
     }
 }
 
@@ -456,30 +465,30 @@ private:
     std::function<void()> act;
 };
 
-TEST_F(PlayTest, TheEndBoxSaysWhyALoopStoppedShort)
+TEST_F(PlayTest, TheEndBoxSaysWhyAPlaybackStoppedShort)
 {
     const QString path = writeScript("why.tbcode", kOneClick);
     const QString stoppedAt = QStringLiteral("播放已停止，停在第 %1 个事件（共 2 个）：");
     const struct {
         const char* name;
-        std::function<void(FakePlatform&)> onHide;               // as the window hides, before the first event
-        std::function<void(FakePlatform&, int clicks)> perSleep;  // after every wait of the playback
+        bool loop;
+        std::function<void(FakePlatform&, int clicks)> act;  // as the window hides (clicks -1), then after every wait
         int clicks;
         int releases;
         QString text;
     } cases[] = {
-        {"F8 right after the answer", [](FakePlatform& p) { pressF8(p); }, nullptr, 0, 0,
+        {"F8 right after the answer", true, [](FakePlatform& p, int clicks) { if (clicks < 0) pressF8(p); }, 0, 0,
          QStringLiteral("脚本播放结束")},
-        {"target runs as administrator",
-         [](FakePlatform& p) { p.setTargetBarrier(InputBarrier::ElevatedTarget); }, nullptr, 0, 0,
+        {"target runs as administrator", true,
+         [](FakePlatform& p, int) { p.setTargetBarrier(InputBarrier::ElevatedTarget); }, 0, 0,
          stoppedAt.arg(1) + QStringLiteral("目标窗口以管理员身份运行")},
-        {"screen locked in the second pass", nullptr,
+        {"screen locked in the second pass", true,
          [](FakePlatform& p, int clicks) {
              if (clicks == 2)
                  p.setDesktopBarrier(InputBarrier::LockedDesktop);
          },
          2, 2, stoppedAt.arg(2) + QStringLiteral("屏幕已锁定")},
-        {"pointer cannot be moved", [](FakePlatform& p) { p.failPointerMoves(true); }, nullptr, 0, 0,
+        {"pointer cannot be moved", false, [](FakePlatform& p, int) { p.failPointerMoves(true); }, 0, 0,
          stoppedAt.arg(1) + QStringLiteral("无法把鼠标指针移到")},
     };
     for (const auto& c : cases) {
@@ -488,19 +497,14 @@ TEST_F(PlayTest, TheEndBoxSaysWhyALoopStoppedShort)
         platform.setTargetBarrier(InputBarrier::Clear);
         platform.setDesktopBarrier(InputBarrier::Clear);
         platform.failPointerMoves(false);
-        loopBox()->setChecked(true);
+        loopBox()->setChecked(c.loop);
         BoxSeen end;
         driver.then(chooseFile(path)).then(answerBox(QMessageBox::Yes)).then(answerBox(QMessageBox::Yes, &end));
-        OnHide hiding([&] {
-            if (c.onHide)
-                c.onHide(platform);
-        });
+        OnHide hiding([&] { c.act(platform, -1); });
         window.installEventFilter(&hiding);
-        // A loop that nothing stops is cut short.
-        int sleeps = 0;
+        int sleeps = 0;  // a loop that nothing stops is cut short
         platform.afterSleep = [&](long long) {
-            if (c.perSleep)
-                c.perSleep(platform, injected("mouse 0x2"));
+            c.act(platform, injected("mouse 0x2"));
             if (++sleeps == 1000)
                 pressF8(platform);
         };

@@ -15,6 +15,7 @@
 #include <tuple>
 
 #include "cli_process.h"
+#include "capture/recovery.h"
 #include "system/session.h"
 #include "screen_window.h"
 #include "tests/core/temp_dir.h"
@@ -293,16 +294,15 @@ TEST_F(CliOnDisplay, TimeoutsTwoSignalsNeverCostTheRecording)
 
 TEST_F(CliOnDisplay, AFailedSaveSaysWhyAndKeepsTheRecording)
 {
-    std::filesystem::create_directories(dir.file("tmp"));
     std::filesystem::create_directories(dir.file("gone"));
-    const char* const savedTmp = std::getenv("TMPDIR");
-    const std::string keptTmp = savedTmp ? savedTmp : "";
-    setenv("TMPDIR", dir.file("tmp").c_str(), 1);
+    const char* const savedDataHome = std::getenv("XDG_DATA_HOME");
+    const std::string keptDataHome = savedDataHome ? savedDataHome : "";
+    setenv("XDG_DATA_HOME", dir.file("data").c_str(), 1);
     CliProcess record({"record", dir.file("gone/x.tbcode")});
-    if (savedTmp)
-        setenv("TMPDIR", keptTmp.c_str(), 1);
+    if (savedDataHome)
+        setenv("XDG_DATA_HOME", keptDataHome.c_str(), 1);
     else
-        unsetenv("TMPDIR");
+        unsetenv("XDG_DATA_HOME");
     ASSERT_TRUE(record.waitForError("recording to")) << record.error();
     input.move(77, 88);
     input.button(3, true);
@@ -318,7 +318,8 @@ TEST_F(CliOnDisplay, AFailedSaveSaysWhyAndKeepsTheRecording)
     const std::size_t at = record.error().find(keptIn);
     ASSERT_NE(at, std::string::npos) << record.error();
     const std::string kept = record.error().substr(at + keptIn.size(), record.error().find('\n', at) - at - keptIn.size());
-    EXPECT_EQ(kept.rfind(dir.file("tmp"), 0), 0u) << kept;
+    // In the recovery folder, where the window's next start names it.
+    EXPECT_EQ(recovery::recoveredScripts(dir.file("data/tamblo")), std::vector<std::string>{kept});
     EXPECT_NE(readFile(kept).find("RBUTTONDOWN:77:88\n"), std::string::npos) << readFile(kept);
 }
 

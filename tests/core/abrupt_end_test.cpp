@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <thread>
 #include <vector>
@@ -86,6 +88,31 @@ TEST(AbruptEndTest, AnUnplannedExitRescuesSaysTheCauseFoundAndEndsWithStatus1)
                 "^tamblo: lost the display; kept\n$");
     EXPECT_EXIT(libraryExitsDuringMain("", "a warning"), ExitedWithCode(1), "^tamblo: a warning; kept\n$");
     EXPECT_EXIT(libraryExitsDuringMain("", ""), ExitedWithCode(1), "^tamblo: kept\n$");
+}
+
+// The search for the cause is stuck for a second while the window, on its thread, sets its rescue.
+void theWindowSetsItsRescueWhileTheCauseIsSought()
+{
+    const abruptEnd::UnplannedExitGuard guard;
+    std::atomic<bool> seeking{false};
+    abruptEnd::explainUnplannedExits([&seeking] {
+        seeking = true;
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        return std::string("lost the display");
+    });
+    std::thread library([] { std::exit(0); });
+    while (!seeking)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const auto start = std::chrono::steady_clock::now();
+    abruptEnd::setRescue([] { return std::string("kept"); });
+    if (std::chrono::steady_clock::now() - start >= std::chrono::milliseconds(50))
+        abruptEnd::setRescue([] { return std::string("the rescue waited for the search"); });
+    library.join();
+}
+
+TEST(AbruptEndTest, TheCauseIsSoughtWithoutTheRescuesLock)
+{
+    EXPECT_EXIT(theWindowSetsItsRescueWhileTheCauseIsSought(), ExitedWithCode(1), "^tamblo: lost the display; kept\n$");
 }
 
 TEST(AbruptEndTest, MainsOwnReturnIsLeftAlone)

@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <map>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,6 +11,7 @@
 #include <unistd.h>
 
 #include "system/file_replace.h"
+#include "system/recovery_folder.h"
 #include "system/posix/posix_file_calls.h"
 #include "tests/core/file_size_limit.h"
 #include "tests/core/temp_dir.h"
@@ -247,6 +249,34 @@ TEST(FileReplaceUnprivileged, AReadOnlyFolderTakesAWritableFileButRefusesOthers)
     EXPECT_EQ(readFile(readOnly), "old\n");
     EXPECT_EQ(newFileOutcome, 1 + static_cast<int>(FileFailureCause::NoPermission));
     EXPECT_EQ(dir.entries(), (std::vector<std::string>{"read-only.tbcode", "writable.tbcode"}));
+}
+
+// The folder recordings are rescued to: XDG's data home when it is absolute, else under HOME.
+TEST(RecoveryFolderPosix, FollowsXdgDataHomeThenHome)
+{
+    const struct {
+        const char *dataHome, *home, *folder, *unsetVariable;  // nullptr: unset
+    } cases[] = {
+        {"/data", "/home/u", "/data/tamblo", ""},
+        {nullptr, "/home/u", "/home/u/.local/share/tamblo", ""},
+        {"data", "/home/u", "/home/u/.local/share/tamblo", ""},  // a relative one is ignored
+        {"", "/home/u", "/home/u/.local/share/tamblo", ""},
+        {"/data", nullptr, "/data/tamblo", ""},
+        {nullptr, "", "", "HOME"},
+        {"data", nullptr, "", "HOME"},
+    };
+    const auto put = [](const char* name, const char* value) { value ? setenv(name, value, 1) : unsetenv(name); };
+    const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+    const char* dataHome = std::getenv("XDG_DATA_HOME");
+    const std::string savedDataHome = dataHome ? dataHome : "";
+    for (const auto& c : cases) {
+        put("XDG_DATA_HOME", c.dataHome);
+        put("HOME", c.home);
+        EXPECT_EQ(recoveryFolder().path, c.folder) << (c.dataHome ? c.dataHome : "-") << " " << (c.home ? c.home : "-");
+        EXPECT_EQ(recoveryFolder().unsetVariable, c.unsetVariable);
+    }
+    put("XDG_DATA_HOME", dataHome ? savedDataHome.c_str() : nullptr);
+    put("HOME", home.c_str());
 }
 
 }  // namespace

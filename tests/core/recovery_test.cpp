@@ -74,7 +74,7 @@ TEST_F(RecoverySaveTest, CreatesTheFolderAndWritesTheScriptAsASaveWould)
     recorder.addEvent(0x02, 0, 0);
     const std::string folder = (std::filesystem::path(home.file("data")) / "tamblo").string();
     std::string sentence;
-    ASSERT_TRUE(recovery::save(recorder, recorder.copyEvents(), folder, sentence)) << sentence;
+    ASSERT_TRUE(recovery::save(recorder, recorder.copyEvents(), {folder, {}}, sentence)) << sentence;
     const auto saved = recovery::recoveredScripts(folder);
     ASSERT_EQ(saved.size(), 1u);
     EXPECT_EQ(sentence, "the unsaved recording was saved to " + saved[0]);
@@ -84,12 +84,12 @@ TEST_F(RecoverySaveTest, CreatesTheFolderAndWritesTheScriptAsASaveWould)
 TEST_F(RecoverySaveTest, SaysWhyWhenThereIsNoFolderOrItCannotBeWritten)
 {
     std::string sentence;
-    EXPECT_FALSE(recovery::save(recorder, {}, "", sentence));
-    EXPECT_NE(sentence.find("lost"), std::string::npos) << sentence;
+    EXPECT_FALSE(recovery::save(recorder, {}, {"", "HOME"}, sentence));
+    EXPECT_EQ(sentence, "the unsaved recording was lost: no folder to keep it in (HOME is not set)");
 
     writeFile(home.file("a-file"), "x");
     const std::string where = (std::filesystem::path(home.file("a-file")) / "tamblo" / "recovered-").string();
-    EXPECT_FALSE(recovery::save(recorder, {}, (std::filesystem::path(home.file("a-file")) / "tamblo").string(), sentence));
+    EXPECT_FALSE(recovery::save(recorder, {}, {(std::filesystem::path(home.file("a-file")) / "tamblo").string(), {}}, sentence));
     EXPECT_EQ(sentence.rfind("the unsaved recording could not be saved to " + where, 0), 0u) << sentence;
 }
 

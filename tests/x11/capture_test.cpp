@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/system_platform.h"
+#include "system/session.h"
 #include "tests/core/thread_end_witness.h"
 #include "x11_test_support.h"
 
@@ -303,6 +304,21 @@ TEST(X11CaptureStart, FailsWithAReasonTheUserCanActOn)
         EXPECT_FALSE(platform->setCursorPos(1, 1));
         platform->injectKey(0x41, 0);
     }
+}
+
+TEST(X11Session, EverySpellingOfADisplayNamesOneInstance)
+{
+    const auto instanceOn = [](const char* display) {
+        ScopedDisplayVariable variable(display);
+        return instanceName();
+    };
+    const struct {
+        const char *display, *sameAs;
+        bool same;
+    } cases[] = {{":0.0", ":0", true}, {"unix:0", ":0", true}, {"unix:0.1", ":0.0", true}, {":1", ":0", false},
+                 {"otherhost:0", ":0", false}};
+    for (const auto& c : cases)
+        EXPECT_EQ(instanceOn(c.display) == instanceOn(c.sameAs), c.same) << c.display << " and " << c.sameAs;
 }
 
 }  // namespace

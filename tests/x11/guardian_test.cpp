@@ -7,12 +7,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdlib>
+#include <future>
 #include <thread>
 
 #include "child_process.h"
 #include "guardian/held_input_ledger.h"
 #include "platform/system_platform.h"
+#include "platform/x11/xtest_injector.h"
 #include "tests/x11/held_input_check.h"
 #include "x11_test_support.h"
 
@@ -72,6 +75,87 @@ INSTANTIATE_TEST_SUITE_P(
         LedgerCase{"UnknownOperationsAreSkipped",
                    {{static_cast<Op>(0), 1}, {static_cast<Op>(200), 2}, {Op::ButtonDown, 1}}, {{true, 1}}, {}}),
     [](const ::testing::TestParamInfo<LedgerCase>& info) { return std::string(info.param.name); });
+
+// A link whose starts and sends a test decides; a guardian whose line broke does not end before
+// the link does, and a collection that waits gives up after a second, as the real one does.
+class FakeGuardianLink : public GuardianLink {
+public:
+    using GuardianLink::Sent;
+    using GuardianLink::Spawned;
+    FakeGuardianLink(std::vector<Spawned> spawns, std::vector<Sent> sends) : spawns(std::move(spawns)), sends(std::move(sends)) {}
+    ~FakeGuardianLink() override
+    {
+        ending = true;
+        stop();
+    }
+    std::atomic<int> spawned{0};
+    int delivered = 0;
+
+private:
+    bool running() const override { return live; }
+    Spawned spawn() override
+    {
+        const auto at = static_cast<std::size_t>(spawned++);
+        live = at >= spawns.size() || spawns[at] == Spawned::Started;
+        return at < spawns.size() ? spawns[at] : Spawned::Started;
+    }
+    Sent send(const std::string&) override
+    {
+        const Sent result = sent < sends.size() ? sends[sent] : Sent::Whole;
+        ++sent;
+        delivered += result == Sent::Whole;
+        return result;
+    }
+    std::intptr_t endLine() override
+    {
+        live = false;
+        return spawned;
+    }
+    bool collect(std::intptr_t, bool wait) override
+    {
+        for (const auto giveUp = Clock::now() + seconds(1); wait && !ending && Clock::now() < giveUp;)
+            std::this_thread::sleep_for(milliseconds(1));
+        return ending || wait;
+    }
+    void debugOutput(const char*) override {}
+
+    std::vector<Spawned> spawns;
+    std::vector<Sent> sends;
+    std::size_t sent = 0;
+    bool live = false;
+    std::atomic<bool> ending{false};
+};
+using Spawned = FakeGuardianLink::Spawned;
+using Sent = FakeGuardianLink::Sent;
+
+struct LinkCase {
+    const char* name;
+    std::vector<Spawned> spawns;
+    std::vector<Sent> sends;
+    int tells, spawned, delivered;
+};
+
+class LinkTest : public ::testing::TestWithParam<LinkCase> {};
+
+TEST_P(LinkTest, RestartsABrokenGuardianAndGivesUpAfterThreeStarts)
+{
+    FakeGuardianLink link(GetParam().spawns, GetParam().sends);
+    for (int i = 0; i < GetParam().tells; ++i)
+        link.tell(Op::KeyDown, 38);
+    EXPECT_EQ(link.spawned, GetParam().spawned);
+    EXPECT_EQ(link.delivered, GetParam().delivered);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Starts, LinkTest,
+    ::testing::Values(LinkCase{"OneGuardianForEveryMessage", {}, {}, 3, 1, 3},
+                      LinkCase{"ABrokenLineIsRestartedAndTheMessageSentAgain", {}, {Sent::Broken}, 2, 2, 2},
+                      LinkCase{"ABusyLineDropsOneMessageAndKeepsItsGuardian", {}, {Sent::Busy}, 2, 1, 1},
+                      LinkCase{"ThreeFailedStartsGiveUpForGood", {Spawned::Failed, Spawned::Failed, Spawned::Failed}, {}, 5, 3, 0},
+                      LinkCase{"AGuardianThatKeepsBreakingIsStartedThreeTimes",
+                               {}, {Sent::Broken, Sent::Broken, Sent::Broken, Sent::Broken, Sent::Broken}, 4, 3, 0},
+                      LinkCase{"AMissingExecutableIsLookedForOnce", {Spawned::Missing}, {}, 3, 1, 0}),
+    [](const ::testing::TestParamInfo<LinkCase>& info) { return std::string(info.param.name); });
 
 class GuardianTest : public ::testing::Test {
 protected:
@@ -160,6 +244,38 @@ TEST_F(GuardianTest, ADisplayThatGoesAwayEndsThePlayerOnceWithStatus1AndOneLine)
         EXPECT_EQ(said.rfind("tamblo: lost the connection to the X display :", 0), 0u) << said;
         EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
     }
+}
+
+TEST_F(GuardianTest, APointerQueryIsAnsweredWhileABrokenGuardianHasNotEnded)
+{
+    FakeGuardianLink* link = nullptr;
+    SpareKeyBindings spareKeys;
+    XTestInjector injector(spareKeys, [&link](const std::string&) {
+        auto made = std::make_unique<FakeGuardianLink>(std::vector<Spawned>{}, std::vector<Sent>(6, Sent::Broken));
+        link = made.get();
+        return made;
+    });
+    // Every press and release finds its guardian gone, and no guardian ends until the injector does.
+    std::atomic<bool> pressing{true};
+    std::thread presser([&] {
+        while (pressing) {
+            injector.pressKey(win::VkShift, 0);
+            injector.pressKey(win::VkShift, win::KeyEventKeyUp);
+        }
+    });
+    std::this_thread::sleep_for(milliseconds(20));
+    Clock::duration slowest{};
+    for (int i = 0; i < 20; ++i) {
+        ScreenPoint point;
+        const auto start = Clock::now();
+        EXPECT_TRUE(injector.pointerPosition(point));
+        slowest = std::max(slowest, Clock::now() - start);
+    }
+    pressing = false;
+    presser.join();
+    EXPECT_LT(slowest, milliseconds(50)) << std::chrono::duration_cast<milliseconds>(slowest).count() << " ms";
+    ASSERT_NE(link, nullptr);
+    EXPECT_EQ(link->spawned, 3) << "three guardians, each broken at once";
 }
 
 }  // namespace

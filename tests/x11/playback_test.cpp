@@ -126,8 +126,8 @@ TEST_F(X11PlaybackTest, StopInALongPauseReturnsPromptlyAndLetsGoOfTheDrag)
     const unsigned shift = observer->keycode(XK_Shift_L);
     EXPECT_EQ(observer->take(), (std::vector<ObserverWindow::Seen>{{ButtonPress, 1, 50, 60},
                                                                     {KeyPress, shift, 80, 90},
-                                                                    {ButtonRelease, 1, 80, 90},
-                                                                    {KeyRelease, shift, 80, 90}}));
+                                                                    {KeyRelease, shift, 80, 90},
+                                                                    {ButtonRelease, 1, 80, 90}}));
 }
 
 TEST_F(X11PlaybackTest, AHugeWheelDeltaIsCutShortSoAStopNeverWaitsBehindIt)
