@@ -2,12 +2,11 @@
 # Builds the Debian package and the Windows downloads from the install rules and checks them the
 # way a user gets them: lintian; the .deb installed with apt, the command-line tool run on the
 # installed examples, the installed window started on a private X display, the package removed
-# without a trace; the Windows downloads signed with a throwaway certificate, each program, the
-# uninstaller and the setup found signed; under Wine, the .zip unpacked and its tamblo-cli.exe run,
-# the installer run silently for the user, the installed tamblo-cli.exe playing with the installed
-# guardian, the installer run again over a recording tamblo.exe, which keeps its recording, the
-# uninstaller run silently while tamblo.exe runs, leaving nothing. Installing the .deb needs root or
-# sudo.
+# without a trace; the Windows downloads signed with a throwaway certificate; under Wine, the .zip
+# unpacked and its tamblo-cli.exe run, the installer run silently for the user, again over a running
+# tamblo.exe (which keeps its recording), the installed tamblo-cli.exe playing with the installed
+# guardian, the uninstaller run silently while tamblo.exe runs, leaving nothing. Installing the .deb
+# needs root or sudo.
 # Usage: tools/test-packages.sh   (after tools/test-windows.sh, whose build folder it packages)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -140,8 +139,7 @@ win_build=build-win
 [[ -f "$win_build/CMakeCache.txt" ]] || fail "no Windows build in $win_build; run tools/test-windows.sh first"
 # Signed as a release is, with a self-signed certificate made for this run.
 signing="$win_build/signing"
-rm -rf "$signing"
-mkdir -p "$signing"
+rm -rf "$signing" && mkdir -p "$signing"
 openssl rand -hex 16 >"$signing/password"
 openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=tamblo test signing" \
   -keyout "$signing/key.pem" -out "$signing/certificate.pem" 2>/dev/null
@@ -153,24 +151,19 @@ setup="$win_build/tamblo-$version-win64-setup.exe"
 [[ -f "$zip" && -f "$setup" ]] || fail "$zip and $setup were not both made"
 echo "== $zip, $setup"
 
-# A program that starts tamblo.exe's recording as another process would (0x464), telling each
-# window of its title, since its boxes share the title and ignore the message.
+# A program that starts tamblo.exe's recording as another process would (0x464); its boxes share
+# the window's title and ignore the message, so every window of that title is told.
 record_switch="$win_build/record-switch.exe"
 cat >"$signing/record-switch.c" <<'C'
 #include <windows.h>
 static BOOL CALLBACK tell(HWND window, LPARAM told)
 {
     wchar_t title[64];
-    if (GetWindowTextW(window, title, 64) && lstrcmpW(title, L"Norrel\u9f20\u6807\u81ea\u52a8\u70b9\u51fb\u56681008") == 0)
-        *(int*)told += PostMessageW(window, 0x464, 1, 0) != 0;
+    if (GetWindowTextW(window, title, 64) && !lstrcmpW(title, L"Norrel\u9f20\u6807\u81ea\u52a8\u70b9\u51fb\u56681008"))
+        *(int*)told += PostMessageW(window, 0x464, 1, 0);
     return TRUE;
 }
-int main(void)
-{
-    int told = 0;
-    EnumWindows(tell, (LPARAM)&told);
-    return told ? 0 : 1;
-}
+int main(void) { int told = 0; EnumWindows(tell, (LPARAM)&told); return !told; }
 C
 x86_64-w64-mingw32-gcc -O2 -o "$record_switch" "$signing/record-switch.c"
 
@@ -208,25 +201,24 @@ signed() {  # signed FILE: it carries a valid signature by the throwaway certifi
 signed "$setup"
 check_files() {  # check_files FOLDER WHAT [EXTRA...]: the expected files and EXTRA, nothing else;
   # each program signed, with its version and manifest, and needing no DLL beside it
-  local path dlls folder=$1 what=$2
-  shift 2
-  diff <(printf '%s\n' $expected "$@" | sort) <(cd "$folder" && find . -type f | sed 's|^\./||' | sort) >&2 ||
-    fail "$what does not hold just the expected files (< missing, > extra)"
-  for path in "$folder"/*.exe; do
+  local path dlls
+  diff <(printf '%s\n' $expected "${@:3}" | sort) <(cd "$1" && find . -type f | sed 's|^\./||' | sort) >&2 ||
+    fail "$2 does not hold just the expected files (< missing, > extra)"
+  for path in "$1"/*.exe; do
     dlls=$(x86_64-w64-mingw32-objdump -p "$path" | awk '/DLL Name:/ {print $3}')
     if grep -qi '^lib' <<<"$dlls"; then
-      fail "$(basename "$path") in $what needs DLLs beside it: $(grep -i '^lib' <<<"$dlls" | tr '\n' ' ')"
+      fail "$(basename "$path") in $2 needs DLLs beside it: $(grep -i '^lib' <<<"$dlls" | tr '\n' ' ')"
     fi
     signed "$path"
     [[ $(basename "$path") == uninstall.exe ]] && continue
-    strings -el "$path" | grep -qx "$version" || fail "$(basename "$path") in $what has no version $version"
-    grep -q "requestedExecutionLevel" "$path" || fail "$(basename "$path") in $what has no manifest"
+    strings -el "$path" | grep -qx "$version" || fail "$(basename "$path") in $2 has no version $version"
+    grep -q "requestedExecutionLevel" "$path" || fail "$(basename "$path") in $2 has no manifest"
   done
-  [[ $(head -n1 "$folder/README.txt") == "tamblo 使用说明" ]] || fail "$what: README.txt does not begin with the quick start"
-  grep -qx "# tamblo" "$folder/README.txt" || fail "$what: README.txt lacks the README"
-  ! grep -q "tools/" "$folder/README.txt" || fail "$what: README.txt speaks of the source's tools/"
+  [[ $(head -n1 "$1/README.txt") == "tamblo 使用说明" ]] || fail "$2: README.txt does not begin with the quick start"
+  grep -qx "# tamblo" "$1/README.txt" || fail "$2: README.txt lacks the README"
+  ! grep -q "tools/" "$1/README.txt" || fail "$2: README.txt speaks of the source's tools/"
   if $with_window; then
-    grep -q "qtbase-opensource-src" "$folder/copyright.txt" || fail "$what: copyright.txt does not name Qt's source"
+    grep -q "qtbase-opensource-src" "$1/copyright.txt" || fail "$2: copyright.txt does not name Qt's source"
   fi
 }
 
@@ -260,11 +252,7 @@ start_window() {  # the installed window comes up on the display Wine draws on
     fail "the installed tamblo.exe showed no window within 60 s"
 }
 window_ended() {  # window_ended WHAT: the window's program has ended (within 10 s)
-  for _ in $(seq 100); do
-    kill -0 "$window" 2>/dev/null || { wait "$window" || true; return 0; }
-    sleep 0.1
-  done
-  fail "tamblo.exe still runs after $1"
+  timeout 10 tail --pid="$window" -f /dev/null || fail "tamblo.exe still runs after $1"
 }
 recovered() { compgen -G "$local_data/tamblo/recovered-*.tbcode" || true; }
 
@@ -272,8 +260,7 @@ if $with_window; then
   start_window
   echo "== the installed tamblo.exe showed its window"
   # Installing over it closes it first, as 退出 does: its unsaved recording is kept.
-  $wine "$record_switch" || fail "could not tell tamblo.exe to record"
-  sleep 1
+  $wine "$record_switch" && sleep 1 || fail "could not tell tamblo.exe to record"
   $wine "$setup" /S || fail "the silent install over a running tamblo.exe failed"
   window_ended "the install over it"
   [[ -n "$(recovered)" ]] || fail "installing over a recording tamblo.exe lost the recording"
@@ -297,14 +284,10 @@ if $with_cli; then
   echo "== the installed tamblo-cli.exe played an example with the installed guardian"
 fi
 
-if $with_window; then
-  start_window
-fi
+! $with_window || start_window
 $wine "$installed/uninstall.exe" /S || fail "the silent uninstall failed"
-if $with_window; then
-  window_ended "the uninstall"
-  [[ -z "$(recovered)" ]] || fail "the uninstall left a recovered script with nothing in it: $(recovered)"
-fi
+! $with_window || window_ended "the uninstall"
+[[ -z "$(recovered)" ]] || fail "the uninstall left a recovered script with nothing in it: $(recovered)"
 # The uninstaller goes on from a copy of itself, so that it can remove the original.
 for _ in $(seq 100); do
   [[ -e "$installed" || -e "$start_menu" ]] || break

@@ -1,7 +1,7 @@
 // A person's path through tamblo.exe: record three clicks with F7, save them, play them back with F8
-// while a mouse hook of this process witnesses the replayed clicks, stop a long pause with F8 and
-// another by locking the screen, start a recording from another process with 0x464, close the
-// window, and end the desktop session.
+// while a mouse hook of this process witnesses the replayed clicks, stop a long pause with F8 and one
+// by locking the screen, start a recording with 0x464 from another process, close the window, and
+// end the desktop session.
 #include <windows.h>
 #include <wtsapi32.h>
 
@@ -261,8 +261,7 @@ TEST(WindowEndToEnd, RecordSavePlayStopAndClose)
     tap(VK_RETURN);
     ASSERT_TRUE(awaitGone(box));
 
-    // 3b. A lock of the screen, as another process tells it, stops a 30-second pause as F8 does, and
-    // the box says why; the unlock lets the next playback go on.
+    // 3b. A lock of the screen, told by another process, stops the pause too, and the box says why.
     tap(VK_F8);
     tap(VK_F8);
     ASSERT_NE(awaitWindow(L"选择需要播放的脚本"), nullptr);
@@ -272,11 +271,9 @@ TEST(WindowEndToEnd, RecordSavePlayStopAndClose)
     tap('Y');
     ASSERT_TRUE(awaitGone(main));
     Sleep(500);
-    const auto locked = std::chrono::steady_clock::now();
     PostMessageW(main, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0);
-    box = awaitWindow(kTitle, main);
+    box = awaitWindow(kTitle, main);  // within 10 s, well before the pause's end
     ASSERT_NE(box, nullptr);
-    EXPECT_LT(std::chrono::steady_clock::now() - locked, std::chrono::seconds(3));
     EXPECT_NE(boxText().find(L"屏幕已锁定"), std::wstring::npos);
     EXPECT_EQ(presses(witness), clicks) << "a click after the pause was replayed";
     tap(VK_RETURN);
