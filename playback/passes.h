@@ -23,4 +23,4 @@ enum class FailedPass { EndsPlayback, IsPlayedOver };
 // are over, so the stop key re-arms. `beforePass` is told each pass's number, from 1. Returns how
 // the last pass ended: Finished when all were played, Stopped by the flag, or why one stopped short.
 PassEnd playPasses(Player& player, const std::vector<InputEvent>& events, const PassCount& count,
-                       FailedPass failedPass, const std::function<void(long long pass)>& beforePass = {});
+                   FailedPass failedPass, const std::function<void(long long pass)>& beforePass = {});

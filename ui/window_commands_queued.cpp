@@ -12,6 +12,6 @@ void QTamblo::postToWindow(unsigned message, quintptr wParam)
         this, [this, message, wParam] { handleWindowCommand(message, wParam); }, Qt::QueuedConnection);
 }
 
-// Only this program's own hot keys send commands here, and the X11 backend needs no word of the
-// session: a locked X screen still takes the player's input.
+// Only this program's own hot keys send commands here, and X11 tells a window nothing of screen
+// locks or sleep.
 void QTamblo::listenAt(quintptr) {}
