@@ -14,7 +14,8 @@ packages=(
 )
 if [[ "${1:-}" == "--windows" ]]; then
   # The -posix compiler has std::thread/std::mutex; the mingw-w64 meta-package must not be used.
-  packages+=(g++-mingw-w64-x86-64-posix wine64 wine nsis)
+  # osslsigncode and openssl sign the downloads (and make the packages test's throwaway certificate).
+  packages+=(g++-mingw-w64-x86-64-posix wine64 wine nsis osslsigncode openssl)
 fi
 if [[ "${1:-}" == "--screenshots" ]]; then
   # A window manager, a system tray and a screen grabber for the README's pictures.
