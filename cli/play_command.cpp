@@ -142,6 +142,27 @@ void reportMissingColour(const std::string& path, std::size_t line, const InputE
                  formatDuration(static_cast<std::uint32_t>(wait.value)).c_str(), saw.c_str());
 }
 
+// Why a pass stopped short of its end, after "event N of M ".
+const char* shortfall(PassEnd end)
+{
+    switch (end) {
+    // Both are what a locked screen does to a program that has no window to be told of the lock.
+    case PassEnd::PointerNotMoved:
+        return "could not be played: the pointer could not be moved there (is the screen locked?)";
+    case PassEnd::InputRefused:
+        return "could not be played: the system refused the input (is the screen locked?)";
+    case PassEnd::ElevatedTarget:
+        return "was not played: its window runs as administrator and drops input from programs that do not; "
+               "run tamblo-cli as administrator too";
+    case PassEnd::LockedDesktop:
+        return "was not played: the screen is locked or shows another user's session, where no program may send input";
+    case PassEnd::Suspended:
+        return "was not played: the computer went to sleep";
+    default:
+        return "could not be played";
+    }
+}
+
 }  // namespace
 
 int runPlay(const Invocation& invocation)
@@ -185,7 +206,7 @@ int runPlay(const Invocation& invocation)
     }
 
     PlaybackPosition position;
-    PlaybackEnd end;
+    PassEnd end;
     {
         std::unique_ptr<ProgressReporter> progress;
         if (standardErrorIsTerminal() || invocation.pauseKey)
@@ -198,16 +219,16 @@ int runPlay(const Invocation& invocation)
                          });
     }
     const long long pass = position.pass;
-    if (end == PlaybackEnd::Failed) {
+    if (!passCompleted(end)) {
         const std::size_t failedEvent = player.eventsPlayed.load();
-        if (player.passEnd() == Player::PassEnd::ColourNeverCame)
+        if (end == PassEnd::ColourNeverCame)
             reportMissingColour(path, eventLines[failedEvent], events[failedEvent], player.colourSeen());
         else
-            std::fprintf(stderr, "tamblo-cli: %s: event %zu of %zu could not be played (the pointer could not be moved there)\n",
-                         path.c_str(), failedEvent + 1, events.size());
+            std::fprintf(stderr, "tamblo-cli: %s: stopped in pass %lld: event %zu of %zu %s\n", path.c_str(), pass,
+                         failedEvent + 1, events.size(), shortfall(end));
         return session.exitStatus(kExitFailed);
     }
-    if (end == PlaybackEnd::Stopped && session.signal() == 0 && session.listener().stopKeyPressed())
+    if (end == PassEnd::Stopped && session.signal() == 0 && session.listener().stopKeyPressed())
         std::fprintf(stderr, "tamblo-cli: stopped by %s in pass %lld at event %zu of %zu\n",
                      invocation.stopKey.name().c_str(), pass, player.eventsPlayed.load(), events.size());
     return session.exitStatus(kExitDone);

@@ -15,6 +15,7 @@ if(WIN32)
   set(CPACK_PACKAGE_FILE_NAME "tamblo-${PROJECT_VERSION}-win64")
   # The installer is named apart from the .zip there (tamblo-<version>-win64-setup.exe).
   set(CPACK_PROJECT_CONFIG_FILE "${CMAKE_CURRENT_LIST_DIR}/TambloPackageNames.cmake")
+  set(CPACK_TAMBLO_SIGN_TOOL "${PROJECT_SOURCE_DIR}/tools/sign-windows.sh")
   # The installer's script is our own (per user, no administrator rights): CPack looks for it on
   # the module path before its own.
   list(PREPEND CMAKE_MODULE_PATH "${CMAKE_CURRENT_LIST_DIR}/nsis")

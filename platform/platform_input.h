@@ -53,6 +53,14 @@ constexpr int WmXButtonUp = 0x20C;
 constexpr int WmMouseHWheel = 0x20E;
 }  // namespace win
 
+// What keeps synthetic input from reaching its target, as the platform sees it.
+enum class InputBarrier {
+    Clear,           // nothing: the input gets through
+    ElevatedTarget,  // the target window's process runs with more rights, and drops injected input
+    LockedDesktop,   // the screen is locked, or the session is not the one shown
+    Suspended,       // the computer is going to sleep
+};
+
 // The input, timing and diagnostic services that capture, playback and the hot keys need.
 // One implementation per platform (X11, Win32) plus a fake for unit tests.
 class PlatformInput {
@@ -68,12 +76,25 @@ public:
     // SetCursorPos: moves the pointer; false when it could not be moved.
     virtual bool setCursorPos(int x, int y) = 0;
     // SendInput with one mouse input: the Windows mouse-input flags, and the mouse data that the
-    // wheel (the delta, 120 a notch) and the side buttons (XBUTTON1 or XBUTTON2) need.
-    virtual void injectMouse(std::uint32_t flags, std::int32_t mouseData) = 0;
+    // wheel (the delta, 120 a notch) and the side buttons (XBUTTON1 or XBUTTON2) need. False when
+    // the system refused the input.
+    virtual bool injectMouse(std::uint32_t flags, std::int32_t mouseData) = 0;
     // The same for the three buttons, which take no mouse data.
-    void injectMouseButton(std::uint32_t flags) { injectMouse(flags, 0); }
+    bool injectMouseButton(std::uint32_t flags) { return injectMouse(flags, 0); }
     // SendInput with one keyboard input: virtual key (low 16 bits used), flags 0 press / KEYEVENTF_KEYUP.
-    virtual void injectKey(std::uint32_t virtualKey, std::uint32_t flags) = 0;
+    virtual bool injectKey(std::uint32_t virtualKey, std::uint32_t flags) = 0;
+
+    // Whether input for the window at (x, y), or for the window with the keyboard focus, would be
+    // dropped. Asked before each button and key event of a playback, never for a pointer move.
+    virtual InputBarrier buttonTargetBarrier(int x, int y)
+    {
+        (void)x;
+        (void)y;
+        return InputBarrier::Clear;
+    }
+    virtual InputBarrier keyTargetBarrier() { return InputBarrier::Clear; }
+    // Whether the desktop takes input at all; asked before every event and during pauses, so cheap.
+    virtual InputBarrier desktopBarrier() { return InputBarrier::Clear; }
 
     // The colour 0xRRGGBB of the screen's pixel at (x, y), in setCursorPos's coordinates (physical
     // pixels); false when it cannot be read, e.g. off every screen.

@@ -58,6 +58,37 @@ private:
     PlatformInput& platform;
 };
 
+PassEnd passEndFor(InputBarrier barrier)
+{
+    switch (barrier) {
+    case InputBarrier::ElevatedTarget:
+        return PassEnd::ElevatedTarget;
+    case InputBarrier::LockedDesktop:
+        return PassEnd::LockedDesktop;
+    case InputBarrier::Suspended:
+        return PassEnd::Suspended;
+    case InputBarrier::Clear:
+        break;
+    }
+    return PassEnd::Finished;
+}
+
+// Why input would not reach its target now, or Clear.
+InputBarrier barrierBefore(PlatformInput& platform, const InputEvent& event)
+{
+    const InputBarrier desktop = platform.desktopBarrier();
+    if (desktop != InputBarrier::Clear)
+        return desktop;
+    switch (static_cast<EventKind>(event.kind)) {
+    case EventKind::MouseButton:
+        return platform.buttonTargetBarrier(static_cast<std::int16_t>(event.x), static_cast<std::int16_t>(event.y));
+    case EventKind::Key:
+        return platform.keyTargetBarrier();
+    default:
+        return InputBarrier::Clear;
+    }
+}
+
 // The waiting side of one pass: pauses of the script, colour waits and the user's pauses, each
 // looking at the stop flag every slice.
 class PassWaits {
@@ -97,19 +128,25 @@ public:
         return platform.now() - from;
     }
 
-    // Waits until `end`, which a pause on the way pushes back.
-    void waitUntil(Clock::time_point& end)
+    // Waits until `end`, which a pause on the way pushes back, looking at the stop flag and the
+    // desktop every slice. The barrier that cut it short, if one did.
+    InputBarrier waitUntil(Clock::time_point& end)
     {
         while (!player.stopRequested && platform.now() < end) {
             end += sitOutPause();
+            const InputBarrier barrier = platform.desktopBarrier();
+            if (barrier != InputBarrier::Clear)
+                return barrier;
             platform.sleepUntil(std::min(end, platform.now() + kPauseSlice));
         }
+        return InputBarrier::Clear;
     }
 
     // Waits for the event's colour, looking once now and then once per slot until the timeout.
-    // True when it came (then `previous` is the slot in which it was seen, unless it was there at
-    // once) or when stopped; false when it did not come, with the colour seen last in `seen`.
-    bool waitForColour(const InputEvent& event, Clock::time_point& previous, std::optional<std::uint32_t>& seen)
+    // Finished when it came (then `previous` is the slot in which it was seen, unless it was there
+    // at once) or when stopped; ColourNeverCame, with the colour seen last in `seen`, when it did
+    // not come; or what cut the wait short.
+    PassEnd waitForColour(const InputEvent& event, Clock::time_point& previous, std::optional<std::uint32_t>& seen)
     {
         const ScreenPoint at = positionOf(event);
         const std::uint32_t wanted = waitColour(event);
@@ -121,22 +158,24 @@ public:
             return seen && coloursMatch(*seen, wanted, event.code);
         };
         if (looksLike())
-            return true;
+            return PassEnd::Finished;
         // The slots keep the pass's clock: they follow the one of the event before.
         Clock::time_point look = previous;
         Clock::time_point deadline = platform.now() + milliseconds(static_cast<std::uint32_t>(event.value));
         for (;;) {
             look += kEventSlot;
             if (look > deadline)
-                return false;
+                return PassEnd::ColourNeverCame;
             const Clock::time_point due = look;
-            waitUntil(look);
+            const InputBarrier barrier = waitUntil(look);
+            if (barrier != InputBarrier::Clear)
+                return passEndFor(barrier);
             deadline += look - due;
             if (player.stopRequested)
-                return true;
+                return PassEnd::Finished;
             if (looksLike()) {
                 previous = look;
-                return true;
+                return PassEnd::Finished;
             }
         }
     }
@@ -153,22 +192,20 @@ private:
 
 Player::Player(PlatformInput& platform) : platform(platform) {}
 
-bool Player::play(const std::vector<InputEvent>& events)
+PassEnd Player::play(const std::vector<InputEvent>& events)
 {
     eventsPlayed = 0;
-    ended = PassEnd::Stopped;
     seen.reset();
     if (stopRequested)
-        return true;
+        return PassEnd::Stopped;
     HeldInputs held;
     PassWaits waits(platform, *this, held);
     if (events.empty()) {
         // A pass with nothing to play still takes a slot, so a loop over it idles instead of
         // spinning until it is stopped.
         Clock::time_point end = platform.now() + kEventSlot;
-        waits.waitUntil(end);
-        ended = stopRequested ? PassEnd::Stopped : PassEnd::Finished;
-        return true;
+        const InputBarrier barrier = waits.waitUntil(end);
+        return stopRequested ? PassEnd::Stopped : passEndFor(barrier);
     }
     // Scaled to the nanosecond; exact at the recorded pace, as every wait fits a double exactly.
     const auto scaled = [this](milliseconds wait) -> Clock::duration {
@@ -176,7 +213,7 @@ bool Player::play(const std::vector<InputEvent>& events)
     };
     const Clock::duration waitBeforeEvent = scaled(kEventSlot);
     PreciseTiming timing(platform);
-    ended = PassEnd::Finished;
+    PassEnd end = PassEnd::Finished;
     // When the previous event was due. Each event is due a slot after it, so a pass keeps the
     // recording's clock: a late wake-up or a slow injection shortens the next wait instead of
     // delaying every event after it, as a wait counted from the moment of sending would.
@@ -188,10 +225,9 @@ bool Player::play(const std::vector<InputEvent>& events)
             break;
         // A colour wait takes no slot of its own: one that is already satisfied costs nothing.
         if (isKind(event, EventKind::WaitColor)) {
-            if (!waits.waitForColour(event, previous, seen)) {
-                ended = PassEnd::ColourNeverCame;
+            end = waits.waitForColour(event, previous, seen);
+            if (end != PassEnd::Finished)
                 break;
-            }
             if (stopRequested)
                 break;
             ++eventsPlayed;
@@ -204,48 +240,57 @@ bool Player::play(const std::vector<InputEvent>& events)
         const Clock::time_point woken = platform.now();
         if (woken - previous > waitBeforeEvent)
             previous = woken;
+        end = passEndFor(barrierBefore(platform, event));
+        if (end != PassEnd::Finished)
+            break;
 
         switch (static_cast<EventKind>(event.kind)) {
         case EventKind::MouseButton: {
             if (!waits.moveTo(event)) {
-                ended = PassEnd::Unplayable;
+                end = PassEnd::PointerNotMoved;
                 break;
             }
             const std::uint32_t flags = injectionFlags(event);
-            platform.injectMouse(flags, event.value);
+            if (!platform.injectMouse(flags, event.value)) {
+                end = PassEnd::InputRefused;
+                break;
+            }
             held.apply(event);
             break;
         }
         case EventKind::Key: {
             waits.moveTo(event);
             const auto virtualKey = static_cast<std::uint32_t>(event.value);
-            platform.injectKey(virtualKey, event.code);
+            if (!platform.injectKey(virtualKey, event.code)) {
+                end = PassEnd::InputRefused;
+                break;
+            }
             held.apply(event);
             break;
         }
         case EventKind::Sleep: {
             // Unsigned, as the platform's Sleep reads it: a negative value is a pause of weeks,
             // which only the stop flag can end.
-            Clock::time_point end = previous + scaled(milliseconds(static_cast<std::uint32_t>(event.value)));
-            waits.waitUntil(end);
-            if (platform.now() >= end)
-                previous = end;
+            Clock::time_point pauseEnd = previous + scaled(milliseconds(static_cast<std::uint32_t>(event.value)));
+            end = passEndFor(waits.waitUntil(pauseEnd));
+            if (platform.now() >= pauseEnd)
+                previous = pauseEnd;
             break;
         }
         case EventKind::MousePos:
             waits.moveTo(event);
             break;
         default:
-            ended = PassEnd::Unplayable;
+            end = PassEnd::UnplayableEvent;
             break;
         }
-        if (ended != PassEnd::Finished)
+        if (end != PassEnd::Finished)
             break;
         ++eventsPlayed;
     }
-    if (ended == PassEnd::Finished && stopRequested)
-        ended = PassEnd::Stopped;
-    if (ended != PassEnd::Finished)
+    if (end == PassEnd::Finished && stopRequested)
+        end = PassEnd::Stopped;
+    if (end != PassEnd::Finished)
         releaseHeld(platform, held);
-    return ended == PassEnd::Finished || ended == PassEnd::Stopped;
+    return end;
 }

@@ -14,7 +14,8 @@ packages=(
 )
 if [[ "${1:-}" == "--windows" ]]; then
   # The -posix compiler has std::thread/std::mutex; the mingw-w64 meta-package must not be used.
-  packages+=(g++-mingw-w64-x86-64-posix wine64 wine nsis)
+  # osslsigncode and openssl sign the downloads (and make the packages test's throwaway certificate).
+  packages+=(g++-mingw-w64-x86-64-posix wine64 wine nsis osslsigncode openssl)
   # A Chinese system under Wine (ANSI code page 936) needs the zh_CN.UTF-8 locale.
   packages+=(locales)
 fi

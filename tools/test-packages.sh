@@ -2,9 +2,11 @@
 # Builds the Debian package and the Windows downloads from the install rules and checks them the
 # way a user gets them: lintian; the .deb installed with apt, the command-line tool run on the
 # installed examples, the installed window started on a private X display, the package removed
-# without a trace; under Wine, the .zip unpacked and its tamblo-cli.exe run, the installer run
-# silently for the user, the installed tamblo-cli.exe playing with the installed guardian, the
-# uninstaller run silently, leaving nothing. Installing the .deb needs root or sudo.
+# without a trace; the Windows downloads signed with a throwaway certificate; under Wine, the .zip
+# unpacked and its tamblo-cli.exe run, the installer run silently for the user, again over a running
+# tamblo.exe (which keeps its recording), the installed tamblo-cli.exe playing with the installed
+# guardian, the uninstaller run silently while tamblo.exe runs, leaving nothing. Installing the .deb
+# needs root or sudo.
 # Usage: tools/test-packages.sh   (after tools/test-windows.sh, whose build folder it packages)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -135,11 +137,35 @@ echo "== installed, used and removed without a trace"
 # ---- The Windows downloads: the .zip and the installer ------------------------------------------
 win_build=build-win
 [[ -f "$win_build/CMakeCache.txt" ]] || fail "no Windows build in $win_build; run tools/test-windows.sh first"
-tools/package-windows.sh
+# Signed as a release is, with a self-signed certificate made for this run.
+signing="$win_build/signing"
+rm -rf "$signing" && mkdir -p "$signing"
+openssl rand -hex 16 >"$signing/password"
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=tamblo test signing" \
+  -keyout "$signing/key.pem" -out "$signing/certificate.pem" 2>/dev/null
+openssl pkcs12 -export -inkey "$signing/key.pem" -in "$signing/certificate.pem" \
+  -passout "file:$signing/password" -out "$signing/certificate.pfx"
+TAMBLO_SIGN_PFX="$signing/certificate.pfx" TAMBLO_SIGN_PASSWORD_FILE="$signing/password" tools/package-windows.sh
 zip="$win_build/tamblo-$version-win64.zip"
 setup="$win_build/tamblo-$version-win64-setup.exe"
 [[ -f "$zip" && -f "$setup" ]] || fail "$zip and $setup were not both made"
 echo "== $zip, $setup"
+
+# A program that starts tamblo.exe's recording as another process would (0x464); its boxes share
+# the window's title and ignore the message, so every window of that title is told.
+record_switch="$win_build/record-switch.exe"
+cat >"$signing/record-switch.c" <<'C'
+#include <windows.h>
+static BOOL CALLBACK tell(HWND window, LPARAM told)
+{
+    wchar_t title[64];
+    if (GetWindowTextW(window, title, 64) && !lstrcmpW(title, L"Norrel\u9f20\u6807\u81ea\u52a8\u70b9\u51fb\u56681008"))
+        *(int*)told += PostMessageW(window, 0x464, 1, 0);
+    return TRUE;
+}
+int main(void) { int told = 0; EnumWindows(tell, (LPARAM)&told); return !told; }
+C
+x86_64-w64-mingw32-gcc -O2 -o "$record_switch" "$signing/record-switch.c"
 
 # What both hold; the window and Qt's licence texts once the build makes tamblo.exe.
 expected=(README.txt copyright.txt tamblo-guardian.exe screenshots/window.png screenshots/tray-menu.png)
@@ -160,24 +186,33 @@ mkdir -p "$unpacked"
 export WINEPREFIX="$PWD/$win_build/wineprefix" WINEARCH=win64 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=" LANG=C.UTF-8
 on_private_display bash -s "$version" "$with_cli" "$with_window" "${expected[*]}" "$(realpath "$setup")" \
-  "$unpacked/tamblo-$version-win64" <<'SCRIPT'
+  "$unpacked/tamblo-$version-win64" "$(realpath "$record_switch")" "$(realpath "$signing")" <<'SCRIPT'
 set -euo pipefail
-version=$1 with_cli=$2 with_window=$3 expected=$4 setup=$5 zip_root=$6
+version=$1 with_cli=$2 with_window=$3 expected=$4 setup=$5 zip_root=$6 record_switch=$7 signing=$8
 wine=/usr/lib/wine/wine64
 fail() {
   echo "test-packages: $*" >&2
   exit 1
 }
-check_files() {  # check_files FOLDER WHAT: every expected file, each program needing no DLL beside it
+signed() {  # signed FILE: it carries a valid signature by the throwaway certificate
+  osslsigncode verify -CAfile "$signing/certificate.pem" -in "$1" >"$signing/verify.log" 2>&1 ||
+    fail "$(basename "$1") is not signed: $(tail -n 3 "$signing/verify.log")"
+}
+signed "$setup"
+check_files() {  # check_files FOLDER WHAT [EXTRA...]: the expected files and EXTRA, nothing else;
+  # each program signed, with its version and manifest, and needing no DLL beside it
   local path dlls
-  for path in $expected; do
-    [[ -f "$1/$path" ]] || fail "$2 lacks $path"
-  done
+  diff <(printf '%s\n' $expected "${@:3}" | sort) <(cd "$1" && find . -type f | sed 's|^\./||' | sort) >&2 ||
+    fail "$2 does not hold just the expected files (< missing, > extra)"
   for path in "$1"/*.exe; do
     dlls=$(x86_64-w64-mingw32-objdump -p "$path" | awk '/DLL Name:/ {print $3}')
     if grep -qi '^lib' <<<"$dlls"; then
       fail "$(basename "$path") in $2 needs DLLs beside it: $(grep -i '^lib' <<<"$dlls" | tr '\n' ' ')"
     fi
+    signed "$path"
+    [[ $(basename "$path") == uninstall.exe ]] && continue
+    strings -el "$path" | grep -qx "$version" || fail "$(basename "$path") in $2 has no version $version"
+    grep -q "requestedExecutionLevel" "$path" || fail "$(basename "$path") in $2 has no manifest"
   done
   [[ $(head -n1 "$1/README.txt") == "tamblo 使用说明" ]] || fail "$2: README.txt does not begin with the quick start"
   grep -qx "# tamblo" "$1/README.txt" || fail "$2: README.txt lacks the README"
@@ -200,8 +235,7 @@ $wine "$setup" /S || fail "the silent install failed"
 local_data=$(winepath -u "$($wine cmd /c 'echo %LOCALAPPDATA%' | tr -d '\r')")
 start_menu=$(winepath -u "$($wine cmd /c 'echo %APPDATA%' | tr -d '\r')")"/Microsoft/Windows/Start Menu/Programs/tamblo"
 installed="$local_data/Programs/tamblo"
-check_files "$installed" "the installed tamblo"
-[[ -f "$installed/uninstall.exe" ]] || fail "no uninstaller in $installed"
+check_files "$installed" "the installed tamblo" uninstall.exe
 ls "$start_menu"/*.lnk >/dev/null 2>&1 || fail "no Start menu entry in $start_menu"
 if $with_window; then
   [[ -f "$start_menu/tamblo.lnk" ]] || fail "no Start menu entry for tamblo.exe"
@@ -211,15 +245,28 @@ uninstall=$($wine reg query "$key" /v UninstallString | tr -d '\r' | grep -o '"[
 [[ $uninstall == *'\Programs\tamblo\uninstall.exe"' ]] || fail "the registered uninstaller is $uninstall"
 echo "== the installer put the files, a Start menu entry and an uninstaller in place for this user"
 
-if $with_window; then
-  # The installed window comes up on the display Wine draws on.
+start_window() {  # the installed window comes up on the display Wine draws on
   (cd "$installed" && exec $wine tamblo.exe) &
   window=$!
   timeout 60 xdotool search --sync --onlyvisible --name Norrel >/dev/null ||
     fail "the installed tamblo.exe showed no window within 60 s"
-  kill "$window"
-  wait "$window" || true
+}
+window_ended() {  # window_ended WHAT: the window's program has ended (within 10 s)
+  timeout 10 tail --pid="$window" -f /dev/null || fail "tamblo.exe still runs after $1"
+}
+recovered() { compgen -G "$local_data/tamblo/recovered-*.tbcode" || true; }
+
+if $with_window; then
+  start_window
   echo "== the installed tamblo.exe showed its window"
+  # Installing over it closes it first, as 退出 does: its unsaved recording is kept.
+  $wine "$record_switch" && sleep 1 || fail "could not tell tamblo.exe to record"
+  $wine "$setup" /S || fail "the silent install over a running tamblo.exe failed"
+  window_ended "the install over it"
+  [[ -n "$(recovered)" ]] || fail "installing over a recording tamblo.exe lost the recording"
+  rm -f $(recovered)
+  check_files "$installed" "tamblo installed over a running one" uninstall.exe
+  echo "== installing over a running tamblo.exe closed it, and its recording was kept"
 fi
 
 if $with_cli; then
@@ -237,7 +284,10 @@ if $with_cli; then
   echo "== the installed tamblo-cli.exe played an example with the installed guardian"
 fi
 
+! $with_window || start_window
 $wine "$installed/uninstall.exe" /S || fail "the silent uninstall failed"
+! $with_window || window_ended "the uninstall"
+[[ -z "$(recovered)" ]] || fail "the uninstall left a recovered script with nothing in it: $(recovered)"
 # The uninstaller goes on from a copy of itself, so that it can remove the original.
 for _ in $(seq 100); do
   [[ -e "$installed" || -e "$start_menu" ]] || break
@@ -246,6 +296,6 @@ done
 [[ ! -e "$installed" ]] || fail "the uninstaller left $(find "$installed" | tr '\n' ' ')"
 [[ ! -e "$start_menu" ]] || fail "the uninstaller left the Start menu folder"
 if $wine reg query "$key" >/dev/null 2>&1; then fail "the uninstaller left $key"; fi
-echo "== the uninstaller removed the files, the Start menu entry and the registration"
+echo "== the uninstaller closed tamblo.exe and removed the files, the Start menu entry and the registration"
 SCRIPT
 wineserver -k 2>/dev/null || true

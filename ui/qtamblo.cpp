@@ -23,6 +23,7 @@
 #include "platform/platform_input.h"
 #include "playback/passes.h"
 #include "system/session.h"
+#include "ui/playback_end.h"
 #include "ui/save_failure.h"
 #include "ui/unplayable_script.h"
 #include "ui/window_commands.h"
@@ -104,7 +105,9 @@ QString QTamblo::translatedTitle() const
 void QTamblo::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
-    commandTarget = static_cast<quintptr>(winId());
+    const auto handle = static_cast<quintptr>(winId());
+    if (commandTarget.exchange(handle) != handle)
+        listenAt(handle);
 }
 
 void QTamblo::hideEvent(QHideEvent* event)
@@ -242,27 +245,31 @@ void QTamblo::onclickedPlay(bool)
         || isEnding())
         return;
 
-    hideAction->activate(QAction::Trigger);
+    // Cleared before the window hides, which can take a while: an F8 from the answer on stops this
+    // playback instead of asking for another script.
     player.stopRequested = false;
+    hideAction->activate(QAction::Trigger);
     // A termination request sets the stop flag; one that came just before it was cleared is seen here.
     if (isEnding())
         return;
-    // A pass that cannot play an event does not end a loop; only the stop flag does, and a colour
-    // that never came: the screen is not what the script expects.
-    playPasses(player, events, PassCount{1, loop}, FailedPass::IsPlayedOver);
+    // A pass that cannot play an event does not end a loop; one whose input would be lost (an
+    // elevated target, a locked screen) does, and so does a colour that never came: the screen is
+    // not what the script expects. The box says why.
+    const PassEnd end = playPasses(player, events, PassCount{1, loop}, FailedPass::IsPlayedOver);
     if (isEnding())
         return;
     restoreAction->activate(QAction::Trigger);
 
-    if (player.passEnd() == Player::PassEnd::ColourNeverCame) {
+    if (end == PassEnd::ColourNeverCame) {
         const std::size_t failed = player.eventsPlayed;
         qCInfo(recordLog, "playback stopped: the colour of line %zu did not come", eventLines[failed]);
         QMessageBox::warning(this, translatedTitle(),
                              describeMissingColour(fileName, eventLines[failed], events[failed], player.colourSeen()));
         return;
     }
-    QMessageBox::information(this, translatedTitle(), tr("脚本播放结束"), QMessageBox::Yes,
-                             QMessageBox::NoButton);
+    QMessageBox::information(this, translatedTitle(),
+                             describePlaybackEnd(end, player.eventsPlayed + 1, events.size()),
+                             QMessageBox::Yes, QMessageBox::NoButton);
 }
 
 void QTamblo::onclickedSave(bool)

@@ -88,6 +88,9 @@ private:
     // Hands a command to the window thread without waiting for it; does nothing until the window
     // has been shown. Called on the capture thread.
     void postToWindow(unsigned message, quintptr wParam);
+    // The native window is `handle` from now on: it takes the commands from any sender, and hears
+    // of the desktop's locks and the computer's sleep for the player.
+    void listenAt(quintptr handle);
     QString translatedTitle() const;
     // Keeps a repeated termination request from cutting short the keeping of an unsaved capture;
     // called whenever hasUnsavedCapture may have changed.

@@ -11,3 +11,7 @@ void QTamblo::postToWindow(unsigned message, quintptr wParam)
     QMetaObject::invokeMethod(
         this, [this, message, wParam] { handleWindowCommand(message, wParam); }, Qt::QueuedConnection);
 }
+
+// Only this program's own hot keys send commands here, and X11 tells a window nothing of screen
+// locks or sleep.
+void QTamblo::listenAt(quintptr) {}

@@ -63,15 +63,16 @@ int main()
     for (int change = 0; change < kChanges; ++change) {
         paint(display, window, kBlack);
         player.stopRequested = false;
+        PassEnd passEnd = PassEnd::Finished;
         std::future<Clock::time_point> ended = std::async(std::launch::async, [&] {
-            player.play(script);
+            passEnd = player.play(script);
             return Clock::now();
         });
         std::this_thread::sleep_for(std::chrono::milliseconds(delayMs(random)));
         paint(display, window, kGreen);
         const Clock::time_point changed = Clock::now();
         const Clock::time_point end = ended.get();
-        if (player.passEnd() != Player::PassEnd::Finished) {
+        if (passEnd != PassEnd::Finished) {
             std::printf("change %d: the wait did not see the colour\n", change);
             continue;
         }

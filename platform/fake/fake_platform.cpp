@@ -60,14 +60,28 @@ bool FakePlatform::setCursorPos(int x, int y)
     return true;
 }
 
-void FakePlatform::injectMouse(std::uint32_t flags, std::int32_t mouseData)
+bool FakePlatform::injectMouse(std::uint32_t flags, std::int32_t mouseData)
 {
     recordInjection("mouse " + hex(flags) + (mouseData == 0 ? "" : " " + std::to_string(mouseData)));
+    return !injectionsFail;
 }
 
-void FakePlatform::injectKey(std::uint32_t virtualKey, std::uint32_t flags)
+bool FakePlatform::injectKey(std::uint32_t virtualKey, std::uint32_t flags)
 {
     recordInjection("key " + std::to_string(virtualKey) + " " + hex(flags));
+    return !injectionsFail;
+}
+
+InputBarrier FakePlatform::buttonTargetBarrier(int, int)
+{
+    ++targetQueries;
+    return targetBarrier;
+}
+
+InputBarrier FakePlatform::keyTargetBarrier()
+{
+    ++targetQueries;
+    return targetBarrier;
 }
 
 bool FakePlatform::screenPixel(int x, int y, std::uint32_t& rgb)

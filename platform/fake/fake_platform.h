@@ -24,6 +24,10 @@ public:
     void setPointer(int x, int y) { pointer = ScreenPoint{x, y}; }
     void failPointerQuery() { pointer.reset(); }
     void failPointerMoves(bool fail) { pointerMovesFail = fail; }
+    void failInjections(bool fail) { injectionsFail = fail; }
+    // What button and key targets, and the desktop, answer from now on.
+    void setTargetBarrier(InputBarrier barrier) { targetBarrier = barrier; }
+    void setDesktopBarrier(InputBarrier barrier) { desktop = barrier; }
     void pressKey(int virtualKey) { keysDown.insert(virtualKey); }
     void releaseKey(int virtualKey) { keysDown.erase(virtualKey); }
     void failHookThreadStart(std::string reason) { hookStartFailure = std::move(reason); }
@@ -41,13 +45,17 @@ public:
     bool hookThreadRunning = false;
     int pointerQueries = 0;
     int pixelReads = 0;
+    int targetQueries = 0;
     int preciseTimingDepth = 0;
 
     bool cursorPos(ScreenPoint& point) override;
     std::uint16_t keyState(int virtualKey) override;
     bool setCursorPos(int x, int y) override;
-    void injectMouse(std::uint32_t flags, std::int32_t mouseData) override;
-    void injectKey(std::uint32_t virtualKey, std::uint32_t flags) override;
+    bool injectMouse(std::uint32_t flags, std::int32_t mouseData) override;
+    bool injectKey(std::uint32_t virtualKey, std::uint32_t flags) override;
+    InputBarrier buttonTargetBarrier(int x, int y) override;
+    InputBarrier keyTargetBarrier() override;
+    InputBarrier desktopBarrier() override { return desktop; }
     bool screenPixel(int x, int y, std::uint32_t& rgb) override;
     Clock::time_point now() override { return virtualNow; }
     void sleepUntil(Clock::time_point deadline) override;
@@ -63,6 +71,9 @@ private:
 
     std::optional<ScreenPoint> pointer = ScreenPoint{};
     bool pointerMovesFail = false;
+    bool injectionsFail = false;
+    InputBarrier targetBarrier = InputBarrier::Clear;
+    InputBarrier desktop = InputBarrier::Clear;
     std::set<int> keysDown;
     std::map<std::pair<int, int>, std::uint32_t> screen;
     std::optional<std::string> hookStartFailure;

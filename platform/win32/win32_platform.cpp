@@ -5,6 +5,7 @@
 #include "platform/system_platform.h"
 #include "platform/win32/hook_procedures.h"
 #include "platform/win32/input_records.h"
+#include "platform/win32/session_watch.h"
 #include "system/win32/wide_text.h"
 
 Win32Platform::Win32Platform(PlaybackWait::Way wait) : playbackWait(wait)
@@ -33,7 +34,7 @@ bool Win32Platform::setCursorPos(int x, int y)
     return SetCursorPos(x, y) != 0;
 }
 
-void Win32Platform::injectMouse(std::uint32_t flags, std::int32_t mouseData)
+bool Win32Platform::injectMouse(std::uint32_t flags, std::int32_t mouseData)
 {
     INPUT input{};
     input.type = INPUT_MOUSE;
@@ -43,14 +44,15 @@ void Win32Platform::injectMouse(std::uint32_t flags, std::int32_t mouseData)
         if (button.pressedBy(input.mi))
             guardian.tell(HeldInputLedger::Op::ButtonDown, button.virtualKey);
     }
-    SendInput(1, &input, sizeof(INPUT));
+    const bool sent = SendInput(1, &input, sizeof(INPUT)) == 1;
     for (const MouseButton& button : kMouseButtons) {
         if (button.releasedBy(input.mi))
             guardian.tell(HeldInputLedger::Op::ButtonUp, button.virtualKey);
     }
+    return sent;
 }
 
-void Win32Platform::injectKey(std::uint32_t virtualKey, std::uint32_t flags)
+bool Win32Platform::injectKey(std::uint32_t virtualKey, std::uint32_t flags)
 {
     INPUT input = keyboardInput(virtualKey, flags);
     // Virtual-key codes end at 0xFE, so the low byte names the key.
@@ -58,9 +60,10 @@ void Win32Platform::injectKey(std::uint32_t virtualKey, std::uint32_t flags)
     const bool release = (flags & KEYEVENTF_KEYUP) != 0;
     if (!release)
         guardian.tell(HeldInputLedger::Op::KeyDown, key);
-    SendInput(1, &input, sizeof(INPUT));
+    const bool sent = SendInput(1, &input, sizeof(INPUT)) == 1;
     if (release)
         guardian.tell(HeldInputLedger::Op::KeyUp, key);
+    return sent;
 }
 
 bool Win32Platform::screenPixel(int x, int y, std::uint32_t& rgb)
@@ -77,6 +80,7 @@ void Win32Platform::beginPreciseTiming()
 {
     // A playback begins: its guardian is started now rather than on the first press.
     guardian.start();
+    targetIntegrity.forget();
     playbackWait.begin();
 }
 
@@ -98,6 +102,21 @@ bool Win32Platform::startHookThread(std::string& reason)
 void Win32Platform::stopHookThread()
 {
     hookThread.stop();
+}
+
+InputBarrier Win32Platform::buttonTargetBarrier(int x, int y)
+{
+    return targetIntegrity.isAbove(WindowFromPoint(POINT{x, y})) ? InputBarrier::ElevatedTarget : InputBarrier::Clear;
+}
+
+InputBarrier Win32Platform::keyTargetBarrier()
+{
+    return targetIntegrity.isAbove(GetForegroundWindow()) ? InputBarrier::ElevatedTarget : InputBarrier::Clear;
+}
+
+InputBarrier Win32Platform::desktopBarrier()
+{
+    return sessionWatch().barrier();
 }
 
 std::unique_ptr<PlatformInput> createSystemPlatform()

@@ -27,14 +27,14 @@ bool X11Platform::setCursorPos(int x, int y)
     return injector.movePointer(x, y);
 }
 
-void X11Platform::injectMouse(std::uint32_t flags, std::int32_t mouseData)
+bool X11Platform::injectMouse(std::uint32_t flags, std::int32_t mouseData)
 {
-    injector.injectMouse(flags, mouseData);
+    return injector.injectMouse(flags, mouseData);
 }
 
-void X11Platform::injectKey(std::uint32_t virtualKey, std::uint32_t flags)
+bool X11Platform::injectKey(std::uint32_t virtualKey, std::uint32_t flags)
 {
-    injector.pressKey(virtualKey, flags);
+    return injector.pressKey(virtualKey, flags);
 }
 
 bool X11Platform::screenPixel(int x, int y, std::uint32_t& rgb)

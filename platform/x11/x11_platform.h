@@ -17,8 +17,8 @@ public:
     bool cursorPos(ScreenPoint& point) override;
     std::uint16_t keyState(int virtualKey) override;
     bool setCursorPos(int x, int y) override;
-    void injectMouse(std::uint32_t flags, std::int32_t mouseData) override;
-    void injectKey(std::uint32_t virtualKey, std::uint32_t flags) override;
+    bool injectMouse(std::uint32_t flags, std::int32_t mouseData) override;
+    bool injectKey(std::uint32_t virtualKey, std::uint32_t flags) override;
     bool screenPixel(int x, int y, std::uint32_t& rgb) override;
     void sleepUntil(Clock::time_point deadline) override;
     void beginPreciseTiming() override;

@@ -120,11 +120,11 @@ bool XTestInjector::movePointer(int x, int y)
     return true;
 }
 
-void XTestInjector::injectMouse(std::uint32_t flags, std::int32_t mouseData)
+bool XTestInjector::injectMouse(std::uint32_t flags, std::int32_t mouseData)
 {
     std::lock_guard<std::mutex> lock(mutex);
     if (!display)
-        return;
+        return false;
     std::vector<ButtonStep> steps;
     for (const ButtonFlag& button : kButtonFlags) {
         if (flags & button.flag)
@@ -166,19 +166,20 @@ void XTestInjector::injectMouse(std::uint32_t flags, std::int32_t mouseData)
         if (step.kind != ButtonStep::Press)
             guardian->tell(HeldInputLedger::Op::ButtonUp, static_cast<std::uint8_t>(step.button));
     }
+    return true;
 }
 
-void XTestInjector::pressKey(std::uint32_t virtualKey, std::uint32_t flags)
+bool XTestInjector::pressKey(std::uint32_t virtualKey, std::uint32_t flags)
 {
     std::lock_guard<std::mutex> lock(mutex);
     if (!display)
-        return;
+        return false;
     followKeymapChanges();
     const int key = static_cast<int>(virtualKey & 0xFFFF);
     const bool press = (flags & win::KeyEventKeyUp) == 0;
     const KeyCode keycode = keycodeFor(key, press);
     if (keycode == 0)
-        return;
+        return true;
     if (press)
         guardian->tell(HeldInputLedger::Op::KeyDown, keycode);
     XTestFakeKeyEvent(display, keycode, press, CurrentTime);
@@ -187,6 +188,7 @@ void XTestInjector::pressKey(std::uint32_t virtualKey, std::uint32_t flags)
         guardian->tell(HeldInputLedger::Op::KeyUp, keycode);
         unbind(key);
     }
+    return true;
 }
 
 void XTestInjector::startGuardian()

@@ -35,10 +35,12 @@ public:
     // One Windows mouse input: the left, right and middle down/up flags, applied in that order,
     // then the side button's (mouseData 1 is button 8, 2 is button 9), then the wheel's: a press
     // and release of button 4 or 5 (6 or 7 across) per 120 of delta. The part of a delta short of
-    // a notch is carried to the next delta on the same axis, so the total scrolled is right.
-    void injectMouse(std::uint32_t flags, std::int32_t mouseData);
-    // A Windows virtual key, pressed or (with KEYEVENTF_KEYUP) released.
-    void pressKey(std::uint32_t virtualKey, std::uint32_t flags);
+    // a notch is carried to the next delta on the same axis, so the total scrolled is right. False
+    // without a display connection.
+    bool injectMouse(std::uint32_t flags, std::int32_t mouseData);
+    // A Windows virtual key, pressed or (with KEYEVENTF_KEYUP) released. False without a display
+    // connection; a key that no keymap entry can type is skipped.
+    bool pressKey(std::uint32_t virtualKey, std::uint32_t flags);
     // Starts the guardian ahead of the first press (it is started on demand otherwise).
     void startGuardian();
 

@@ -3,12 +3,14 @@
 #include <QRegularExpression>
 #include <QTextCodec>
 #include <QTest>
+#include <QWindow>
 
 #include <sys/stat.h>
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <optional>
 
@@ -447,6 +449,58 @@ TEST_F(PlayTest, LoopRepeatsUntilF8)
     EXPECT_EQ(injected("mouse 0x4"), 3);
     EXPECT_TRUE(driver.allStepsUsed());
     EXPECT_TRUE(window.isVisible());
+}
+
+TEST_F(PlayTest, TheEndBoxSaysWhyAPlaybackStoppedShort)
+{
+    const QString path = writeScript("why.tbcode", kOneClick);
+    const QString stoppedAt = QStringLiteral("播放已停止，停在第 %1 个事件（共 2 个）：");
+    const struct {
+        const char* name;
+        bool loop;
+        std::function<void(FakePlatform&, int clicks)> act;  // as the window hides (clicks -1), then after every wait
+        int clicks;
+        int releases;
+        QString text;
+    } cases[] = {
+        {"F8 right after the answer", true, [](FakePlatform& p, int clicks) { if (clicks < 0) pressF8(p); },
+         0, 0, QStringLiteral("脚本播放结束")},
+        {"target runs as administrator", true,
+         [](FakePlatform& p, int) { p.setTargetBarrier(InputBarrier::ElevatedTarget); }, 0, 0,
+         stoppedAt.arg(1) + QStringLiteral("目标窗口以管理员身份运行")},
+        {"pointer cannot be moved", false, [](FakePlatform& p, int) { p.failPointerMoves(true); }, 0, 0,
+         stoppedAt.arg(1) + QStringLiteral("无法把鼠标指针移到")},
+        {"screen locked in the second pass (last: the lock stays)", true,
+         [](FakePlatform& p, int clicks) {
+             if (clicks == 2)
+                 p.setDesktopBarrier(InputBarrier::LockedDesktop);
+         },
+         2, 2, stoppedAt.arg(2) + QStringLiteral("屏幕已锁定")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        platform.calls.clear();
+        platform.setTargetBarrier(InputBarrier::Clear);
+        platform.failPointerMoves(false);
+        loopBox()->setChecked(c.loop);
+        BoxSeen end;
+        driver.then(chooseFile(path)).then(answerBox(QMessageBox::Yes)).then(answerBox(QMessageBox::Yes, &end));
+        const QMetaObject::Connection hiding =
+            QObject::connect(window.windowHandle(), &QWindow::visibleChanged, [&](bool visible) {
+                if (!visible)
+                    c.act(platform, -1);
+            });
+        platform.afterSleep = [&](long long) { c.act(platform, injected("mouse 0x2")); };
+
+        window.onclickedPlay();
+        QObject::disconnect(hiding);
+
+        EXPECT_EQ(injected("mouse 0x2"), c.clicks);
+        EXPECT_EQ(injected("mouse 0x4"), c.releases);
+        EXPECT_TRUE(end.text.startsWith(c.text)) << end.text.toStdString();
+        EXPECT_TRUE(driver.allStepsUsed());
+        EXPECT_TRUE(driver.unexpected.isEmpty()) << driver.unexpected.join("; ").toStdString();
+    }
 }
 
 TEST_F(PlayTest, TickingTheLoopBoxAfterTheWorkflowBeganDoesNotLoop)

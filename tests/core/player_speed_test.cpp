@@ -37,7 +37,7 @@ TEST(PlayerSpeed, DividesEveryWaitAndPauseByTheFactor)
         Player player(platform);
         player.stopRequested = false;
         player.setSpeed(c.speed);
-        EXPECT_TRUE(player.play(script(lines)));
+        EXPECT_EQ(player.play(script(lines)), PassEnd::Finished);
         std::vector<long long> moves;
         for (const auto& call : platform.calls)
             moves.push_back(call.atMs);
@@ -53,7 +53,7 @@ TEST(PlayerSpeed, CountsTheEventsSentInTheRunningPass)
     std::vector<std::size_t> seen;
     platform.afterSleep = [&](long long) { seen.push_back(player.eventsPlayed); };
     const auto events = script({"LOGMOUSEPOS:1:1", "LOGMOUSEPOS:2:2", "LOGMOUSEPOS:3:3"});
-    EXPECT_TRUE(player.play(events));
+    EXPECT_EQ(player.play(events), PassEnd::Finished);
     EXPECT_EQ(player.eventsPlayed, 3u);
     EXPECT_THAT(seen, ElementsAreArray({0u, 1u, 2u}));
 
@@ -62,7 +62,7 @@ TEST(PlayerSpeed, CountsTheEventsSentInTheRunningPass)
         if (atMs >= 40)
             player.stopRequested = true;
     };
-    EXPECT_TRUE(player.play(events));
+    EXPECT_EQ(player.play(events), PassEnd::Stopped);
     EXPECT_EQ(player.eventsPlayed, 1u);
 }
 
@@ -86,8 +86,9 @@ TEST(PlayerPace, LateWakeUpsDoNotAddUpButAStallIsNotCaughtUpInABurst)
         platform.afterSleep = [&](long long atMs) {
             platform.advance(atMs == c.stallAtMs ? std::chrono::microseconds(35000) : c.lateBy);
         };
-        EXPECT_TRUE(player.play(script({"LOGMOUSEPOS:1:1", "LOGMOUSEPOS:2:2", "LOGMOUSEPOS:3:3",
-                                        "LOGMOUSEPOS:4:4", "LOGMOUSEPOS:5:5"})));
+        EXPECT_EQ(player.play(script({"LOGMOUSEPOS:1:1", "LOGMOUSEPOS:2:2", "LOGMOUSEPOS:3:3",
+                                      "LOGMOUSEPOS:4:4", "LOGMOUSEPOS:5:5"})),
+                  PassEnd::Finished);
         std::vector<long long> moves;
         for (const auto& call : platform.calls)
             moves.push_back(call.atMs);

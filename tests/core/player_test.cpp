@@ -38,22 +38,22 @@ TEST(PlayerConstruction, StartsWithStopRequestedAndPlaysNothing)
     FakePlatform platform;
     Player player(platform);
     EXPECT_TRUE(player.stopRequested);
-    EXPECT_TRUE(player.play({InputEvent{}}));
+    EXPECT_EQ(player.play({InputEvent{}}), PassEnd::Stopped);
     EXPECT_TRUE(platform.calls.empty());
     EXPECT_EQ(platform.elapsedMs(), 0);
 }
 
 TEST_F(PlayerTest, EmptyListWaitsOneSlotSoALoopOverItIdles)
 {
-    EXPECT_TRUE(player.play({}));
+    EXPECT_EQ(player.play({}), PassEnd::Finished);
     EXPECT_EQ(platform.elapsedMs(), 10);
     EXPECT_TRUE(platform.calls.empty());
 }
 
 TEST_F(PlayerTest, EachEventFollowsA10msWaitAndKeysMoveThePointerFirst)
 {
-    EXPECT_TRUE(player.play(script({"RBUTTONDOWN:300:200", "RBUTTONUP:300:200", "LOGMOUSEPOS:1:2",
-                                     "KEYDOWN:10:20:65", "KEYUP:10:20:65", "MBUTTONUNUP:65535:0"})));
+    EXPECT_EQ(player.play(script({"RBUTTONDOWN:300:200", "RBUTTONUP:300:200", "LOGMOUSEPOS:1:2",
+                                     "KEYDOWN:10:20:65", "KEYUP:10:20:65", "MBUTTONUNUP:65535:0"})), PassEnd::Finished);
     EXPECT_THAT(platform.callTexts(),
                 ElementsAre("move 300 200", "mouse 0x8", "move 300 200", "mouse 0x10", "move 1 2",
                             "move 10 20", "key 65 0x0", "move 10 20", "key 65 0x2", "move -1 0",
@@ -78,7 +78,7 @@ TEST_F(PlayerTest, PointerMovesReadCoordinatesAsSigned16Bit)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
         platform.calls.clear();
-        EXPECT_TRUE(player.play(script({c.line})));
+        EXPECT_EQ(player.play(script({c.line})), PassEnd::Finished);
         ASSERT_FALSE(platform.calls.empty());
         EXPECT_EQ(platform.calls.front().what, c.move);
     }
@@ -86,7 +86,7 @@ TEST_F(PlayerTest, PointerMovesReadCoordinatesAsSigned16Bit)
 
 TEST_F(PlayerTest, PausesAddTheirLengthAndTheNextEventWaitsAfterThem)
 {
-    EXPECT_TRUE(player.play(script({"SLEEP:1000:0:0:0:0", "LBUTTONDOWN:1:1", "LBUTTONUP:1:1"})));
+    EXPECT_EQ(player.play(script({"SLEEP:1000:0:0:0:0", "LBUTTONDOWN:1:1", "LBUTTONUP:1:1"})), PassEnd::Finished);
     EXPECT_THAT(times(), ElementsAre(1020, 1020, 1030, 1030));
 }
 
@@ -95,8 +95,8 @@ TEST_F(PlayerTest, WaitsRunToAbsoluteDeadlinesWhateverInjectionCosts)
     // Each injected input costs 3 ms here; a wait measured from the end of the previous event
     // would drift by that much per event.
     platform.setInjectionCost(std::chrono::milliseconds(3));
-    EXPECT_TRUE(player.play(script({"LBUTTONDOWN:1:1", "LBUTTONUP:1:1", "SLEEP:100:0:0:0:0",
-                                     "LOGMOUSEPOS:5:5", "KEYDOWN:1:1:65", "KEYUP:1:1:65"})));
+    EXPECT_EQ(player.play(script({"LBUTTONDOWN:1:1", "LBUTTONUP:1:1", "SLEEP:100:0:0:0:0",
+                                     "LOGMOUSEPOS:5:5", "KEYDOWN:1:1:65", "KEYUP:1:1:65"})), PassEnd::Finished);
     EXPECT_THAT(times(), ElementsAre(10, 13, 20, 23, 140, 150, 153, 160, 163));
 }
 
@@ -105,13 +105,13 @@ TEST_F(PlayerTest, UnplayableEventsEndThePassWithFalse)
     auto events = script({"LOGMOUSEPOS:1:1", "LOGMOUSEPOS:2:2"});
     events.insert(events.begin() + 1, InputEvent{});
     events[1].kind = 9;
-    EXPECT_FALSE(player.play(events));
+    EXPECT_EQ(player.play(events), PassEnd::UnplayableEvent);
     EXPECT_THAT(platform.callTexts(), ElementsAre("move 1 1"));
 
     platform.calls.clear();
     platform.failPointerMoves(true);
-    EXPECT_TRUE(player.play(script({"LOGMOUSEPOS:1:1"})));  // a failed sample move is ignored
-    EXPECT_FALSE(player.play(script({"LBUTTONDOWN:1:1", "LOGMOUSEPOS:2:2"})));
+    EXPECT_EQ(player.play(script({"LOGMOUSEPOS:1:1"})), PassEnd::Finished);  // a failed sample move is ignored
+    EXPECT_EQ(player.play(script({"LBUTTONDOWN:1:1", "LOGMOUSEPOS:2:2"})), PassEnd::PointerNotMoved);
     EXPECT_THAT(platform.callTexts(), ElementsAre("move 1 1", "move 1 1"));
 }
 
@@ -122,9 +122,9 @@ TEST_F(PlayerTest, StopEndsALongPauseWithin10msAndReleasesWhatIsHeld)
         if (atMs >= 5000)
             player.stopRequested = true;
     };
-    EXPECT_TRUE(player.play(script({"LBUTTONDOWN:5:5", "RBUTTONDOWN:5:5", "KEYDOWN:5:5:16",
+    EXPECT_EQ(player.play(script({"LBUTTONDOWN:5:5", "RBUTTONDOWN:5:5", "KEYDOWN:5:5:16",
                                      "KEYDOWN:5:5:65", "KEYUP:5:5:16", "LBUTTONUP:5:5",
-                                     "LBUTTONDOWN:6:6", "SLEEP:-1:0:0:0:0", "LOGMOUSEPOS:9:9"})));
+                                     "LBUTTONDOWN:6:6", "SLEEP:-1:0:0:0:0", "LOGMOUSEPOS:9:9"})), PassEnd::Stopped);
     EXPECT_LE(platform.elapsedMs(), 5000 + 10);
     const auto texts = platform.callTexts();
     ASSERT_GE(texts.size(), 3u);
@@ -139,7 +139,7 @@ TEST_F(PlayerTest, StopIsSeenBeforeTheNextEventAndAFailedPassReleasesToo)
         if (atMs >= 20)
             player.stopRequested = true;
     };
-    EXPECT_TRUE(player.play(script({"LBUTTONDOWN:1:1", "LOGMOUSEPOS:2:2", "LOGMOUSEPOS:3:3"})));
+    EXPECT_EQ(player.play(script({"LBUTTONDOWN:1:1", "LOGMOUSEPOS:2:2", "LOGMOUSEPOS:3:3"})), PassEnd::Stopped);
     EXPECT_THAT(platform.callTexts(), ElementsAre("move 1 1", "mouse 0x2", "move 2 2", "mouse 0x4"));
 
     platform.calls.clear();
@@ -149,7 +149,7 @@ TEST_F(PlayerTest, StopIsSeenBeforeTheNextEventAndAFailedPassReleasesToo)
                           "XBUTTONUP:1:1:1"});
     events.push_back(InputEvent{});
     events.back().kind = 0x63;
-    EXPECT_FALSE(player.play(events));
+    EXPECT_EQ(player.play(events), PassEnd::UnplayableEvent);
     EXPECT_THAT(platform.callTexts(),
                 ElementsAre("move 1 1", "mouse 0x20", "move 1 1", "mouse 0x80 2", "move 3 4", "mouse 0x800 -240",
                             "move 1 1", "mouse 0x80 1", "move 1 1", "mouse 0x100 1", "mouse 0x100 2", "mouse 0x40"));
@@ -175,7 +175,7 @@ TEST_F(PlayerTest, HeldKeysAreReleasedInReverseOrderOfPressing)
             if (c.stop && platform.calls.size() == 2 * presses.size())
                 player.stopRequested = true;
         };
-        EXPECT_EQ(player.play(events), c.stop);
+        EXPECT_EQ(player.play(events), c.stop ? PassEnd::Stopped : PassEnd::UnplayableEvent);
         const auto texts = platform.callTexts();
         ASSERT_GE(texts.size(), 3u);
         EXPECT_THAT(std::vector<std::string>(texts.end() - 3, texts.end()),
@@ -183,9 +183,48 @@ TEST_F(PlayerTest, HeldKeysAreReleasedInReverseOrderOfPressing)
     }
 }
 
+TEST_F(PlayerTest, InputThatWouldBeLostStopsThePassBeforeItAndReleasesWhatIsHeld)
+{
+    // Shift at 10 ms, the button at 20, a sample at 30, a pause from 40 to 1040, the releases after.
+    const auto events = script({"KEYDOWN:1:1:16", "LBUTTONDOWN:2:2", "LOGMOUSEPOS:3:3", "SLEEP:1000:0:0:0:0",
+                                "LBUTTONUP:2:2", "KEYUP:1:1:16"});
+    const struct {
+        const char* name;
+        long long fromMs;
+        std::function<void(FakePlatform&)> block;
+        PassEnd end;
+        std::vector<std::string> calls;
+    } cases[] = {
+        {"elevated target", 20, [](FakePlatform& p) { p.setTargetBarrier(InputBarrier::ElevatedTarget); },
+         PassEnd::ElevatedTarget, {"move 1 1", "key 16 0x0", "key 16 0x2"}},
+        {"suspend before a sample", 30, [](FakePlatform& p) { p.setDesktopBarrier(InputBarrier::Suspended); },
+         PassEnd::Suspended, {"move 1 1", "key 16 0x0", "move 2 2", "mouse 0x2", "mouse 0x4", "key 16 0x2"}},
+        {"lock during the pause", 500, [](FakePlatform& p) { p.setDesktopBarrier(InputBarrier::LockedDesktop); },
+         PassEnd::LockedDesktop,
+         {"move 1 1", "key 16 0x0", "move 2 2", "mouse 0x2", "move 3 3", "mouse 0x4", "key 16 0x2"}},
+        {"refused injection", 20, [](FakePlatform& p) { p.failInjections(true); }, PassEnd::InputRefused,
+         {"move 1 1", "key 16 0x0", "move 2 2", "mouse 0x2", "key 16 0x2"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakePlatform target;
+        Player blocked(target);
+        blocked.stopRequested = false;
+        target.afterSleep = [&](long long atMs) {
+            if (atMs >= c.fromMs)
+                c.block(target);
+        };
+        EXPECT_EQ(blocked.play(events), c.end);
+        EXPECT_EQ(target.callTexts(), c.calls);
+        EXPECT_LE(target.elapsedMs(), std::max(c.fromMs, 40LL) + 10);
+        // Asked for the key and the button only: pointer samples and pauses ask nothing.
+        EXPECT_LE(target.targetQueries, 2);
+    }
+}
+
 TEST_F(PlayerTest, ACompletedPassLeavesTheScriptsOwnPressesAlone)
 {
-    EXPECT_TRUE(player.play(script({"LBUTTONDOWN:1:1"})));
+    EXPECT_EQ(player.play(script({"LBUTTONDOWN:1:1"})), PassEnd::Finished);
     EXPECT_THAT(platform.callTexts(), ElementsAre("move 1 1", "mouse 0x2"));
 }
 
@@ -196,18 +235,17 @@ TEST_F(PlayerTest, ColourWaitsCostNoSlotWhenSatisfiedAndEndInTheSlotOfTheColour)
         const char* wait;
         long long paintAtMs;  // -1: there before the pass; -2: never
         long long stopAtMs;   // -1: never
-        bool result;
-        Player::PassEnd end;
+        PassEnd end;
         std::vector<std::string> calls;
         long long lastCallAtMs;
     } cases[] = {
-        {"already there", "WAITCOLOR:50:60:65280:8:100", -1, -1, true, Player::PassEnd::Finished,
+        {"already there", "WAITCOLOR:50:60:65280:8:100", -1, -1, PassEnd::Finished,
          {"move 5 5", "mouse 0x2", "move 5 5", "mouse 0x4"}, 20},
-        {"after 35 ms", "WAITCOLOR:50:60:65280:8:100", 35, -1, true, Player::PassEnd::Finished,
+        {"after 35 ms", "WAITCOLOR:50:60:65280:8:100", 35, -1, PassEnd::Finished,
          {"move 5 5", "mouse 0x2", "move 5 5", "mouse 0x4"}, 50},
-        {"timed out", "WAITCOLOR:50:60:65280:8:100", -2, -1, false, Player::PassEnd::ColourNeverCame,
+        {"timed out", "WAITCOLOR:50:60:65280:8:100", -2, -1, PassEnd::ColourNeverCame,
          {"move 5 5", "mouse 0x2", "mouse 0x4"}, 110},
-        {"stopped during the wait", "WAITCOLOR:50:60:65280:8:100000", -2, 53, true, Player::PassEnd::Stopped,
+        {"stopped during the wait", "WAITCOLOR:50:60:65280:8:100000", -2, 53, PassEnd::Stopped,
          {"move 5 5", "mouse 0x2", "mouse 0x4"}, 55},
     };
     for (const auto& c : cases) {
@@ -223,11 +261,10 @@ TEST_F(PlayerTest, ColourWaitsCostNoSlotWhenSatisfiedAndEndInTheSlotOfTheColour)
             if (c.stopAtMs >= 0 && atMs >= c.stopAtMs)
                 waiting.stopRequested = true;
         };
-        EXPECT_EQ(waiting.play(script({"LBUTTONDOWN:5:5", c.wait, "LBUTTONUP:5:5"})), c.result);
-        EXPECT_EQ(waiting.passEnd(), c.end);
+        EXPECT_EQ(waiting.play(script({"LBUTTONDOWN:5:5", c.wait, "LBUTTONUP:5:5"})), c.end);
         EXPECT_EQ(screen.callTexts(), c.calls);
         EXPECT_EQ(screen.calls.back().atMs, c.lastCallAtMs);
-        if (c.end == Player::PassEnd::ColourNeverCame) {
+        if (c.end == PassEnd::ColourNeverCame) {
             EXPECT_EQ(waiting.eventsPlayed, 1u);
             EXPECT_EQ(waiting.colourSeen(), std::optional<std::uint32_t>(0x123456));
         }
@@ -237,8 +274,9 @@ TEST_F(PlayerTest, ColourWaitsCostNoSlotWhenSatisfiedAndEndInTheSlotOfTheColour)
 TEST_F(PlayerTest, APauseReleasesWhatIsHeldPressesItAgainAndDoesNotCountAgainstThePauses)
 {
     platform.afterSleep = [this](long long atMs) { player.pauseRequested = atMs >= 60 && atMs < 1000; };
-    EXPECT_TRUE(player.play(script({"LBUTTONDOWN:5:5", "KEYDOWN:5:5:16", "SLEEP:100:0:0:0:0", "LOGMOUSEPOS:7:7",
-                                     "KEYUP:5:5:16", "LBUTTONUP:7:7"})));
+    EXPECT_EQ(player.play(script({"LBUTTONDOWN:5:5", "KEYDOWN:5:5:16", "SLEEP:100:0:0:0:0", "LOGMOUSEPOS:7:7",
+                                   "KEYUP:5:5:16", "LBUTTONUP:7:7"})),
+              PassEnd::Finished);
     EXPECT_THAT(platform.callTexts(),
                 ElementsAre("move 5 5", "mouse 0x2", "move 5 5", "key 16 0x0", "key 16 0x2", "mouse 0x4", "move 5 5",
                             "mouse 0x2", "key 16 0x0", "move 7 7", "move 5 5", "key 16 0x2", "move 7 7", "mouse 0x4"));

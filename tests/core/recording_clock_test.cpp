@@ -188,7 +188,7 @@ protected:
         FakePlatform replay;
         Player player(replay);
         player.stopRequested = false;
-        EXPECT_TRUE(player.play(recorder.copyEvents()));
+        EXPECT_EQ(player.play(recorder.copyEvents()), PassEnd::Finished);
         std::vector<long long> at;
         for (const auto& call : replay.calls) {
             if (call.what.rfind("mouse ", 0) == 0)

@@ -31,11 +31,11 @@ TEST(PlayerOnWindows, InjectedButtonsAndKeysArriveWhereTheScriptPutsThem)
 
     Player player(platform);
     player.stopRequested = false;
-    ASSERT_TRUE(player.play(script({"LOGMOUSEPOS:100:120", "LBUTTONDOWN:200:150", "LBUTTONUP:210:160",
+    ASSERT_EQ(player.play(script({"LOGMOUSEPOS:100:120", "LBUTTONDOWN:200:150", "LBUTTONUP:210:160",
                                     "RBUTTONDOWN:640:400", "RBUTTONUP:640:400", "KEYDOWN:300:250:65",
                                     "KEYUP:310:260:65", "MBUTTONDOWN:5:6", "MBUTTONUNUP:7:8",
                                     "MOUSEWHEEL:50:60:-240", "MOUSEHWHEEL:70:80:-60", "XBUTTONDOWN:90:100:2",
-                                    "XBUTTONUP:90:100:2", "LOGMOUSEPOS:400:300"})));
+                                    "XBUTTONUP:90:100:2", "LOGMOUSEPOS:400:300"})), PassEnd::Finished);
     // Once the hooks report this F24 release, they have reported everything the pass injected.
     platform.injectKey(0x87, win::KeyEventKeyUp);
     ASSERT_TRUE(log.waitForLine("key 1 0x87 at 400,300")) << testing::PrintToString(log.lines());
@@ -93,7 +93,7 @@ TEST(PlayerOnWindows, KeepsTheTenMillisecondCadence)
     const std::vector<InputEvent> events(50, script({"LOGMOUSEPOS:1:1"}).front());
 
     const auto start = platform.now();
-    ASSERT_TRUE(player.play(events));
+    ASSERT_EQ(player.play(events), PassEnd::Finished);
     const auto took = std::chrono::duration_cast<milliseconds>(platform.now() - start);
     EXPECT_GE(took, milliseconds(500));
     // At the system's default tick each 10 ms wait would last a whole 15.6 ms: about 780 ms.

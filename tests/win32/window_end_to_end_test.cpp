@@ -1,9 +1,10 @@
 // A person's path through tamblo.exe: record three clicks with F7, save them into a Chinese-named
 // folder, play them back with F8 while a mouse hook of this process witnesses them, stop a pause with
-// F8, see a colour wait time out, record from another process with 0x464, cancel a save, close the
-// window while recording, be told of both at the next start, and end the session. Also run as a
-// Chinese user on a Chinese system.
+// F8 and one by locking the screen, see a colour wait time out, record from another process with
+// 0x464, cancel a save, close the window while recording, be told of both at the next start, and end
+// the session. Also run as a Chinese user on a Chinese system.
 #include <windows.h>
+#include <wtsapi32.h>
 
 #include <gtest/gtest.h>
 
@@ -287,7 +288,26 @@ TEST(WindowEndToEnd, RecordSavePlayStopAndClose)
     tap(VK_RETURN);
     ASSERT_TRUE(awaitGone(box));
 
-    // 3b. A colour that never comes stops the playback before its click, and the box says where.
+    // 3b. A lock of the screen, told by another process, stops the pause too, and the box says why.
+    tap(VK_F8);
+    tap(VK_F8);
+    ASSERT_NE(awaitWindow(L"选择需要播放的脚本"), nullptr);
+    fillIn(pause);
+    box = awaitWindow(kTitle, main);
+    ASSERT_NE(box, nullptr);
+    tap('Y');
+    ASSERT_TRUE(awaitGone(main));
+    Sleep(500);
+    PostMessageW(main, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0);
+    box = awaitWindow(kTitle, main);  // within 10 s, well before the pause's end
+    ASSERT_NE(box, nullptr);
+    EXPECT_NE(boxText().find(L"屏幕已锁定"), std::wstring::npos);
+    EXPECT_EQ(presses(witness), clicks) << "a click after the pause was replayed";
+    tap(VK_RETURN);
+    ASSERT_TRUE(awaitGone(box));
+    PostMessageW(main, WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, 0);
+
+    // 3c. A colour that never comes stops the playback before its click, and the box says where.
     tap(VK_F8);
     tap(VK_F8);
     ASSERT_NE(awaitWindow(L"选择需要播放的脚本"), nullptr);

@@ -55,7 +55,7 @@ protected:
 
 TEST_F(X11PlaybackTest, ScriptArrivesWithItsButtonsKeysAndPositions)
 {
-    EXPECT_TRUE(player->play(script({
+    EXPECT_EQ(player->play(script({
         "LBUTTONDOWN:100:110", "LBUTTONUP:120:130",
         "RBUTTONDOWN:200:210", "RBUTTONUP:220:230",
         "MBUTTONDOWN:300:310", "MBUTTONUNUP:320:330",
@@ -69,7 +69,7 @@ TEST_F(X11PlaybackTest, ScriptArrivesWithItsButtonsKeysAndPositions)
         "MOUSEWHEEL:500:510:240", "MOUSEHWHEEL:520:530:-120", "MOUSEWHEEL:1:2:60", "MOUSEHWHEEL:3:4:100",
         "MOUSEWHEEL:580:590:-30", "MOUSEWHEEL:600:610:90",
         "XBUTTONDOWN:540:550:1", "XBUTTONUP:540:550:1", "XBUTTONDOWN:560:570:2", "XBUTTONUP:560:570:2",
-    })));
+    })), PassEnd::Finished);
     const unsigned a = observer->keycode(XK_a);
     const unsigned enter = observer->keycode(XK_Return);
     const unsigned comma = observer->keycode(XK_comma);
@@ -120,7 +120,7 @@ TEST_F(X11PlaybackTest, StopInALongPauseReturnsPromptlyAndLetsGoOfTheDrag)
     player->stopRequested = true;
     ASSERT_EQ(playing.wait_for(std::chrono::seconds(2)), std::future_status::ready);
     const auto latency = Clock::now() - stopped;
-    EXPECT_TRUE(playing.get());
+    EXPECT_EQ(playing.get(), PassEnd::Stopped);
     EXPECT_LT(latency, milliseconds(100));
     EXPECT_EQ(input->pointerMask() & (Button1Mask | ShiftMask), 0u);
     const unsigned shift = observer->keycode(XK_Shift_L);
@@ -133,7 +133,7 @@ TEST_F(X11PlaybackTest, StopInALongPauseReturnsPromptlyAndLetsGoOfTheDrag)
 TEST_F(X11PlaybackTest, AHugeWheelDeltaIsCutShortSoAStopNeverWaitsBehindIt)
 {
     const auto started = Clock::now();
-    EXPECT_TRUE(player->play(script({"MOUSEWHEEL:70:80:-2147483520"})));
+    EXPECT_EQ(player->play(script({"MOUSEWHEEL:70:80:-2147483520"})), PassEnd::Finished);
     EXPECT_LT(Clock::now() - started, std::chrono::seconds(5));
     const auto seen = observer->take();
     EXPECT_EQ(seen.size(), 2u * 1200u);
