@@ -70,9 +70,8 @@ public slots:
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
-#ifdef Q_OS_WIN
+    // Where commands travel as window messages, they and the system's notices arrive here.
     bool nativeEvent(const QByteArray& eventType, void* message, long* result) override;
-#endif
 
 private:
     void createTrayActions();

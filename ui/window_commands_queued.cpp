@@ -15,3 +15,9 @@ void QTamblo::postToWindow(unsigned message, quintptr wParam)
 // Only this program's own hot keys send commands here, and X11 tells a window nothing of screen
 // locks or sleep.
 void QTamblo::listenAt(quintptr) {}
+
+// Commands come as queued calls here, not as the system's messages.
+bool QTamblo::nativeEvent(const QByteArray& eventType, void* message, long* result)
+{
+    return QMainWindow::nativeEvent(eventType, message, result);
+}
