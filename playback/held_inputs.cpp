@@ -25,18 +25,20 @@ const PointerButton* pointerButton(std::uint32_t virtualKey)
     return nullptr;
 }
 
+std::vector<HeldInputs::Entry>::iterator HeldInputs::find(const HeldInput& input)
+{
+    return std::find_if(held.begin(), held.end(), [&input](const Entry& entry) { return entry.input == input; });
+}
+
 void HeldInputs::press(const HeldInput& input, std::size_t at)
 {
-    const bool alreadyHeld =
-        std::any_of(held.begin(), held.end(), [&input](const Entry& entry) { return entry.input == input; });
-    if (!alreadyHeld)
+    if (find(input) == held.end())
         held.push_back({input, at});
 }
 
 void HeldInputs::release(const HeldInput& input)
 {
-    const auto found =
-        std::find_if(held.begin(), held.end(), [&input](const Entry& entry) { return entry.input == input; });
+    const auto found = find(input);
     if (found != held.end())
         held.erase(found);
 }

@@ -48,5 +48,7 @@ public:
     void clear() { held.clear(); }
 
 private:
+    std::vector<Entry>::iterator find(const HeldInput& input);
+
     std::vector<Entry> held;
 };

@@ -80,8 +80,10 @@ InputBarrier barrierBefore(PlatformInput& platform, const InputEvent& event)
     if (desktop != InputBarrier::Clear)
         return desktop;
     switch (static_cast<EventKind>(event.kind)) {
-    case EventKind::MouseButton:
-        return platform.buttonTargetBarrier(static_cast<std::int16_t>(event.x), static_cast<std::int16_t>(event.y));
+    case EventKind::MouseButton: {
+        const ScreenPoint at = positionOf(event);
+        return platform.buttonTargetBarrier(at.x, at.y);
+    }
     case EventKind::Key:
         return platform.keyTargetBarrier();
     default:
