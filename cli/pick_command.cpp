@@ -28,7 +28,11 @@ bool printPick(PlatformInput& platform)
     }
     std::printf("# %d,%d is %s\nWAITCOLOR:%d:%d:%u:%u:%u\n", pointer.x, pointer.y, colourText(rgb).c_str(), pointer.x,
                 pointer.y, static_cast<unsigned>(rgb), kPickedTolerance, kPickedTimeoutMs);
-    std::fflush(stdout);
+    // With SIGPIPE ignored, a reader that has gone (e.g. `| head -2`) shows here and ends a follow.
+    if (std::fflush(stdout) != 0) {
+        std::fprintf(stderr, "tamblo-cli: the picked line cannot be written\n");
+        return false;
+    }
     return true;
 }
 

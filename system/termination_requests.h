@@ -9,7 +9,8 @@ namespace termination {
 
 // Starts watching (once; later calls do nothing). A second request while the first is still being
 // handled ends the program the system's default way, so a stop always works, unless a Hold keeps
-// work that would be lost (below).
+// work that would be lost (below). On POSIX systems it also ignores SIGPIPE: writes to a reader
+// that has gone fail instead.
 void watch();
 
 // 0 until a request came; then the number of the first one, as a POSIX signal number (Windows

@@ -49,6 +49,9 @@ void watch()
     action.sa_flags = SA_RESTART;
     for (int signalNumber : kWatchedSignals)
         sigaction(signalNumber, &action, nullptr);
+    // A write to a peer that has gone (the X server, a closed pipe) must fail with EPIPE, not end
+    // the process before a lost display's end can keep the recording.
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
 int wakeDescriptor()

@@ -2,7 +2,9 @@
 
 #include <poll.h>
 #include <csignal>
+#include <cerrno>
 #include <cstdlib>
+#include <unistd.h>
 
 #include "system/termination_requests.h"
 
@@ -37,6 +39,14 @@ void requestTwice()
     std::exit(0);
 }
 
+void writeToAPipeWithNoReader()
+{
+    termination::watch();
+    int ends[2];
+    const char byte = 1;
+    std::exit(pipe(ends) == 0 && close(ends[0]) == 0 && write(ends[1], &byte, 1) < 0 && errno == EPIPE ? 0 : 1);
+}
+
 class TerminationRequestTest : public ::testing::TestWithParam<int> {};
 
 TEST_P(TerminationRequestTest, IsRecordedSetsTheFlagAndWakesTheLoop)
@@ -54,6 +64,11 @@ TEST(TerminationRequestsTest, AFlagRegisteredAfterTheRequestIsSetAtOnce)
 TEST(TerminationRequestsTest, ASecondRequestEndsTheProgramTheDefaultWay)
 {
     EXPECT_EXIT(requestTwice(), ::testing::KilledBySignal(SIGTERM), "");
+}
+
+TEST(TerminationRequestsTest, AWriteToAReaderThatHasGoneFailsInsteadOfEndingTheProgram)
+{
+    EXPECT_EXIT(writeToAPipeWithNoReader(), ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
