@@ -23,6 +23,32 @@ constexpr std::chrono::seconds kLongestKeyHold{2};
 constexpr std::chrono::milliseconds kWindowCaptureLag{100};
 constexpr std::chrono::milliseconds kKeyLook{5};
 
+std::string englishCaptureFailure(const CaptureFailure& failure)
+{
+    const std::string& detail = failure.detail;
+    switch (failure.cause) {
+    case CaptureFailure::Cause::NoDisplay:
+        return "no X display: the DISPLAY environment variable is not set";
+    case CaptureFailure::Cause::DisplayUnreachable:
+        return "cannot open the X display " + detail;
+    case CaptureFailure::Cause::NoRecordExtension:
+        return "the X server at " + detail + " has no RECORD extension, which recording input needs";
+    case CaptureFailure::Cause::NoTestExtension:
+        return "the X server at " + detail + " has no XTEST extension, which playing input back needs";
+    case CaptureFailure::Cause::NoFurtherConnections:
+        return "cannot open further connections to the X display " + detail;
+    case CaptureFailure::Cause::RecordingRefused:
+        return "the X server at " + detail + " refused to record input";
+    case CaptureFailure::Cause::OutOfMemory:
+        return "out of memory while setting up input recording";
+    case CaptureFailure::Cause::MouseNotWatched:
+        return "cannot watch the mouse: " + detail;
+    case CaptureFailure::Cause::KeyboardNotWatched:
+        return "cannot watch the keyboard: " + detail;
+    }
+    return "cannot watch the mouse and keyboard";
+}
+
 }  // namespace
 
 Session::~Session()
@@ -43,8 +69,11 @@ bool Session::start(std::string& problem)
                              "recorded and played back, and clicks in other programs are missing from a recording; "
                              "for every program, log out and choose an X11 session (one named \"Xorg\") at the "
                              "login screen\n");
-    if (!input.startHookThread(problem))
+    CaptureFailure failure;
+    if (!input.startHookThread(failure)) {
+        problem = englishCaptureFailure(failure);
         return false;
+    }
     watching = true;
     claim.emplace(stopKey.virtualKey);
     if (!input.canWatchKey(stopKey.virtualKey)) {

@@ -9,6 +9,23 @@ struct ScreenPoint {
     int y = 0;
 };
 
+// Why the capture thread could not start, for each face to word in its own language.
+struct CaptureFailure {
+    enum class Cause : std::uint8_t {
+        NoDisplay,             // DISPLAY is not set
+        DisplayUnreachable,    // detail: the display's name
+        NoRecordExtension,     // detail: the display's name
+        NoTestExtension,       // detail: the display's name
+        NoFurtherConnections,  // detail: the display's name
+        RecordingRefused,      // detail: the display's name
+        OutOfMemory,
+        MouseNotWatched,     // detail: the system's own words for why
+        KeyboardNotWatched,  // detail: the system's own words for why
+    };
+    Cause cause = Cause::OutOfMemory;
+    std::string detail;
+};
+
 // Windows values used at the platform boundary. Every backend takes and reports these unchanged
 // and translates to its own input system internally. Named unlike the <windows.h> macros, so both
 // can be included in any order.
@@ -119,8 +136,8 @@ public:
     }
 
     // Starts the capture thread that reports every input action of the desktop to the registered
-    // listener. On failure returns false and puts a reason a user can act on into `reason`.
-    virtual bool startHookThread(std::string& reason) = 0;
+    // listener. On failure returns false and says why in `failure`.
+    virtual bool startHookThread(CaptureFailure& failure) = 0;
     // Stops and joins the capture thread; nothing reaches the listener once this returns.
     virtual void stopHookThread() = 0;
 };

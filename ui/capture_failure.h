@@ -1,7 +1,7 @@
 #pragma once
 
-#include <string>
+#include "platform/platform_input.h"
 
 // Tells the user, in a modal box, that global capture cannot run and why; returns the process's
 // exit status for that case (non-zero).
-int reportCaptureUnavailable(const std::string& reason);
+int reportCaptureUnavailable(const CaptureFailure& failure);

@@ -9,6 +9,7 @@
 
 #include "capture/own_click.h"
 #include "capture/recorder.h"
+#include "platform/platform_input.h"
 #include "system/termination_requests.h"
 #include "playback/player.h"
 #include "script/script_codec.h"
@@ -37,7 +38,7 @@ public:
 
     // Whether global capture runs; when not, captureFailure says why and the window is of no use.
     bool captureStarted() const { return captureRunning; }
-    const std::string& captureFailure() const { return captureFailureReason; }
+    const CaptureFailure& captureFailure() const { return captureFailureReason; }
 
     // Carries out WM_RECORD_TOGGLE or WM_PLAY_SCRIPT on the window thread, whoever sent it. False
     // for any other message.
@@ -116,5 +117,5 @@ private:
     // Where the click that started the recording was, when it was the record button's.
     std::optional<ScreenArea> startClickArea;
     bool captureRunning = false;
-    std::string captureFailureReason;
+    CaptureFailure captureFailureReason;
 };

@@ -139,7 +139,7 @@ void benchHotKeyLatency(XSession& x)
     const std::unique_ptr<PlatformInput> platform = createSystemPlatform();
     TimedWindow window(*platform);
     if (!window.captureStarted()) {
-        std::printf("hot-key latency: capture unavailable: %s\n", window.captureFailure().c_str());
+        std::printf("hot-key latency: capture unavailable: %s\n", window.captureFailure().detail.c_str());
         return;
     }
     window.show();

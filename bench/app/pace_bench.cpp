@@ -96,7 +96,7 @@ int main(int argc, char** argv)
     const std::unique_ptr<PlatformInput> platform = createSystemPlatform();
     QTamblo window(*platform);
     if (!window.captureStarted()) {
-        std::fprintf(stderr, "%s\n", window.captureFailure().c_str());
+        std::fprintf(stderr, "capture unavailable: %s\n", window.captureFailure().detail.c_str());
         return 1;
     }
     window.show();

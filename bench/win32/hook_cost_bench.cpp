@@ -83,9 +83,9 @@ int main()
 
     constexpr int kTurns = 2000;
     const double unhooked = injectedWheelTurns(recorder, kTurns, false);
-    std::string reason;
+    CaptureFailure reason;
     if (!platform.startHookThread(reason)) {
-        std::printf("cannot start the hook thread: %s\n", reason.c_str());
+        std::printf("cannot start the hook thread: %s\n", reason.detail.c_str());
         return 1;
     }
     const double hooked = injectedWheelTurns(recorder, kTurns, true);

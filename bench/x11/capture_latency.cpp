@@ -138,9 +138,9 @@ int main()
         return 1;
     }
     const auto platform = createSystemPlatform();
-    std::string reason;
+    CaptureFailure reason;
     if (!platform->startHookThread(reason)) {
-        std::fprintf(stderr, "%s\n", reason.c_str());
+        std::fprintf(stderr, "capture did not start: %s\n", reason.detail.c_str());
         return 1;
     }
     run("10,000 clicks as fast as XTEST takes them, no window receiving them", injector, *platform,

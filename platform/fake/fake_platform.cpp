@@ -107,10 +107,10 @@ void FakePlatform::debugOutput(const char* text)
     record(std::string("debug ") + text);
 }
 
-bool FakePlatform::startHookThread(std::string& reason)
+bool FakePlatform::startHookThread(CaptureFailure& failure)
 {
     if (hookStartFailure) {
-        reason = *hookStartFailure;
+        failure = *hookStartFailure;
         return false;
     }
     hookThreadRunning = true;

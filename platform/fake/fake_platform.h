@@ -30,7 +30,7 @@ public:
     void setDesktopBarrier(InputBarrier barrier) { desktop = barrier; }
     void pressKey(int virtualKey) { keysDown.insert(virtualKey); }
     void releaseKey(int virtualKey) { keysDown.erase(virtualKey); }
-    void failHookThreadStart(std::string reason) { hookStartFailure = std::move(reason); }
+    void failHookThreadStart(CaptureFailure failure) { hookStartFailure = std::move(failure); }
     void advance(std::chrono::microseconds by) { virtualNow += by; }
     void setInjectionCost(std::chrono::microseconds cost) { injectionCost = cost; }
     // The screen: black everywhere until painted; off the screen (negative) nothing can be read.
@@ -62,7 +62,7 @@ public:
     void beginPreciseTiming() override { ++preciseTimingDepth; }
     void endPreciseTiming() override { --preciseTimingDepth; }
     void debugOutput(const char* text) override;
-    bool startHookThread(std::string& reason) override;
+    bool startHookThread(CaptureFailure& failure) override;
     void stopHookThread() override;
 
 private:
@@ -76,7 +76,7 @@ private:
     InputBarrier desktop = InputBarrier::Clear;
     std::set<int> keysDown;
     std::map<std::pair<int, int>, std::uint32_t> screen;
-    std::optional<std::string> hookStartFailure;
+    std::optional<CaptureFailure> hookStartFailure;
     const Clock::time_point start = Clock::time_point{} + std::chrono::hours(1);
     Clock::time_point virtualNow = start;
     std::chrono::microseconds injectionCost{0};

@@ -10,18 +10,18 @@ HookThread::~HookThread()
     stop();
 }
 
-bool HookThread::start(std::string& reason)
+bool HookThread::start(CaptureFailure& failure)
 {
     if (thread.joinable())
         return true;
-    std::promise<std::string> installed;
-    std::future<std::string> outcome = installed.get_future();
+    std::promise<std::optional<CaptureFailure>> installed;
+    std::future<std::optional<CaptureFailure>> outcome = installed.get_future();
     thread = std::thread(&HookThread::run, this, std::move(installed));
-    std::string failure = outcome.get();
-    if (failure.empty())
+    std::optional<CaptureFailure> refused = outcome.get();
+    if (!refused)
         return true;
     thread.join();
-    reason = std::move(failure);
+    failure = std::move(*refused);
     return false;
 }
 
@@ -33,7 +33,7 @@ void HookThread::stop()
     thread.join();
 }
 
-void HookThread::run(std::promise<std::string> installed)
+void HookThread::run(std::promise<std::optional<CaptureFailure>> installed)
 {
     threadId = GetCurrentThreadId();
     MSG message;
@@ -43,18 +43,18 @@ void HookThread::run(std::promise<std::string> installed)
 
     HHOOK mouseHook = SetWindowsHookExW(WH_MOUSE_LL, mouseHookProc, nullptr, 0);
     if (!mouseHook) {
-        installed.set_value("cannot watch the mouse: " + systemErrorText(GetLastError()));
+        installed.set_value(CaptureFailure{CaptureFailure::Cause::MouseNotWatched, systemErrorText(GetLastError())});
         return;
     }
     HHOOK keyboardHook = SetWindowsHookExW(WH_KEYBOARD_LL, keyboardHookProc, nullptr, 0);
     if (!keyboardHook) {
-        installed.set_value("cannot watch the keyboard: " + systemErrorText(GetLastError()));
+        installed.set_value(CaptureFailure{CaptureFailure::Cause::KeyboardNotWatched, systemErrorText(GetLastError())});
         UnhookWindowsHookEx(mouseHook);
         return;
     }
     // Keys pressed before the hooks came are not known to be down; none is taken to be.
     hookKeyStates().clear();
-    installed.set_value({});
+    installed.set_value(std::nullopt);
 
     BOOL received;
     while ((received = GetMessageW(&message, nullptr, 0, 0)) != 0 && received != -1) {

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <future>
-#include <string>
+#include <optional>
 #include <thread>
+
+#include "platform/platform_input.h"
 
 // The capture thread: installs the low-level mouse hook, then the keyboard hook, and waits in its
 // message loop, inside which Windows runs the hook procedures. A quit message ends the loop, which
@@ -15,13 +17,13 @@ public:
     HookThread& operator=(const HookThread&) = delete;
 
     // Starts the thread and returns once both hooks are installed (true; also when already
-    // running), or once installing failed (false, with the reason).
-    bool start(std::string& reason);
+    // running), or once installing failed (false, with why).
+    bool start(CaptureFailure& failure);
     // Posts the quit message and joins; does nothing when the thread is not running.
     void stop();
 
 private:
-    void run(std::promise<std::string> installed);
+    void run(std::promise<std::optional<CaptureFailure>> installed);
 
     std::thread thread;
     unsigned long threadId = 0;  // DWORD, kept out of this header to keep <windows.h> out too

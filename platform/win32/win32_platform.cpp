@@ -94,9 +94,9 @@ void Win32Platform::debugOutput(const char* text)
     debugOutputUtf8(text);
 }
 
-bool Win32Platform::startHookThread(std::string& reason)
+bool Win32Platform::startHookThread(CaptureFailure& failure)
 {
-    return hookThread.start(reason);
+    return hookThread.start(failure);
 }
 
 void Win32Platform::stopHookThread()

@@ -36,7 +36,7 @@ public:
 
     void debugOutput(const char* text) override;
 
-    bool startHookThread(std::string& reason) override;
+    bool startHookThread(CaptureFailure& failure) override;
     void stopHookThread() override;
 
 private:

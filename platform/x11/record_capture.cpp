@@ -39,11 +39,11 @@ RecordCapture::~RecordCapture()
     stop();
 }
 
-bool RecordCapture::start(std::string& reason)
+bool RecordCapture::start(CaptureFailure& failure)
 {
     if (thread.joinable())
         return true;
-    if (!openConnections(reason) || !createContext(reason)) {
+    if (!openConnections(failure) || !createContext(failure)) {
         release();
         return false;
     }
@@ -61,48 +61,48 @@ bool RecordCapture::start(std::string& reason)
         return true;
     thread.join();
     release();
-    reason = "The X server at " + displayName() + " refused to start recording input.";
+    failure = {CaptureFailure::Cause::RecordingRefused, displayName()};
     return false;
 }
 
-bool RecordCapture::openConnections(std::string& reason)
+bool RecordCapture::openConnections(CaptureFailure& failure)
 {
     const std::string name = displayName();
     if (name.empty()) {
-        reason = "No X display: the DISPLAY environment variable is not set.";
+        failure = {CaptureFailure::Cause::NoDisplay, {}};
         return false;
     }
     control = openDisplayConnection();
     if (!control) {
-        reason = "Cannot open the X display " + name + ".";
+        failure = {CaptureFailure::Cause::DisplayUnreachable, name};
         return false;
     }
     int major = 0;
     int minor = 0;
     if (!XRecordQueryVersion(control, &major, &minor)) {
-        reason = "The X server at " + name + " has no RECORD extension, which capturing input needs.";
+        failure = {CaptureFailure::Cause::NoRecordExtension, name};
         return false;
     }
     int eventBase = 0;
     int errorBase = 0;
     if (!XTestQueryExtension(control, &eventBase, &errorBase, &major, &minor)) {
-        reason = "The X server at " + name + " has no XTEST extension, which playing input back needs.";
+        failure = {CaptureFailure::Cause::NoTestExtension, name};
         return false;
     }
     data = openDisplayConnection();
     keymapSource = openDisplayConnection();
     if (!data || !keymapSource || !keymap.load(keymapSource)) {
-        reason = "Cannot open further connections to the X display " + name + ".";
+        failure = {CaptureFailure::Cause::NoFurtherConnections, name};
         return false;
     }
     return true;
 }
 
-bool RecordCapture::createContext(std::string& reason)
+bool RecordCapture::createContext(CaptureFailure& failure)
 {
     XRecordRange* range = XRecordAllocRange();
     if (!range) {
-        reason = "Out of memory while setting up input recording.";
+        failure = {CaptureFailure::Cause::OutOfMemory, {}};
         return false;
     }
     // Core device events only: their root position is where the pointer was at the event.
@@ -116,7 +116,7 @@ bool RecordCapture::createContext(std::string& reason)
     XFree(range);
     XSync(control, False);
     if (!context) {
-        reason = "The X server at " + displayName() + " cannot create an input recording context.";
+        failure = {CaptureFailure::Cause::RecordingRefused, displayName()};
         return false;
     }
     return true;

@@ -21,14 +21,14 @@ public:
     RecordCapture(const RecordCapture&) = delete;
     RecordCapture& operator=(const RecordCapture&) = delete;
 
-    // Returns once events are being captured (true), or with a reason why they cannot be.
-    bool start(std::string& reason);
+    // Returns once events are being captured (true), or with why they cannot be.
+    bool start(CaptureFailure& failure);
     // Disables the context and joins the thread; no event is dispatched after it returns.
     void stop();
 
 private:
-    bool openConnections(std::string& reason);
-    bool createContext(std::string& reason);
+    bool openConnections(CaptureFailure& failure);
+    bool createContext(CaptureFailure& failure);
     void release();
     void run();
     static void onRecorded(XPointer self, XRecordInterceptData* data);

@@ -69,9 +69,9 @@ bool X11Platform::canWatchKey(int virtualKey)
     return injector.hasKeyFor(virtualKey);
 }
 
-bool X11Platform::startHookThread(std::string& reason)
+bool X11Platform::startHookThread(CaptureFailure& failure)
 {
-    return capture.start(reason);
+    return capture.start(failure);
 }
 
 void X11Platform::stopHookThread()

@@ -25,7 +25,7 @@ public:
     void endPreciseTiming() override;
     void debugOutput(const char* text) override;
     bool canWatchKey(int virtualKey) override;
-    bool startHookThread(std::string& reason) override;
+    bool startHookThread(CaptureFailure& failure) override;
     void stopHookThread() override;
 
 private:

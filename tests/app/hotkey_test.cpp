@@ -118,7 +118,7 @@ protected:
     {
         ASSERT_TRUE(x.isOpen()) << "no X display";
         window = std::make_unique<QTamblo>(*platform);
-        ASSERT_TRUE(window->captureStarted()) << window->captureFailure();
+        ASSERT_TRUE(window->captureStarted()) << window->captureFailure().detail;
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }

@@ -73,8 +73,8 @@ class HookThreadReports : public testing::TestWithParam<InjectionCase> {
 protected:
     void SetUp() override
     {
-        std::string reason;
-        ASSERT_TRUE(platform.startHookThread(reason)) << reason;
+        CaptureFailure reason;
+        ASSERT_TRUE(platform.startHookThread(reason)) << reason.detail;
     }
 
     Win32Platform platform;
@@ -187,9 +187,9 @@ TEST(HookThread, StartingTwiceInstallsTheHooksOnce)
 {
     Win32Platform platform;
     CallLog log(platform);
-    std::string reason;
-    ASSERT_TRUE(platform.startHookThread(reason)) << reason;
-    ASSERT_TRUE(platform.startHookThread(reason)) << reason;
+    CaptureFailure reason;
+    ASSERT_TRUE(platform.startHookThread(reason)) << reason.detail;
+    ASSERT_TRUE(platform.startHookThread(reason)) << reason.detail;
     EXPECT_EQ(injectAndCollect(log, kClickAndKey), kClickAndKeyLines);
 }
 
@@ -198,13 +198,13 @@ TEST(HookThread, QuitMessageRemovesBothHooksAndEndsTheThread)
     Win32Platform stopped;
     Win32Platform running;
     CallLog log(running);
-    std::string reason;
-    ASSERT_TRUE(stopped.startHookThread(reason)) << reason;
+    CaptureFailure reason;
+    ASSERT_TRUE(stopped.startHookThread(reason)) << reason.detail;
     stopped.stopHookThread();
     stopped.stopHookThread();
 
     // Were the stopped thread's hooks still installed, every action would be reported twice.
-    ASSERT_TRUE(running.startHookThread(reason)) << reason;
+    ASSERT_TRUE(running.startHookThread(reason)) << reason.detail;
     EXPECT_EQ(injectAndCollect(log, kClickAndKey), kClickAndKeyLines);
 }
 
@@ -212,8 +212,8 @@ TEST(HookThread, StopWaitsUntilTheThreadHasEnded)
 {
     Win32Platform platform;
     ThreadEndWitness listener(platform);
-    std::string reason;
-    ASSERT_TRUE(platform.startHookThread(reason)) << reason;
+    CaptureFailure reason;
+    ASSERT_TRUE(platform.startHookThread(reason)) << reason.detail;
     inject({mouse(MOUSEEVENTF_LEFTDOWN), mouse(MOUSEEVENTF_LEFTUP)});
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(3);
     while (!listener.called && std::chrono::steady_clock::now() < giveUp)
@@ -228,10 +228,10 @@ TEST(HookThread, CanBeStartedAgainAfterStopping)
 {
     Win32Platform platform;
     CallLog log(platform);
-    std::string reason;
-    ASSERT_TRUE(platform.startHookThread(reason)) << reason;
+    CaptureFailure reason;
+    ASSERT_TRUE(platform.startHookThread(reason)) << reason.detail;
     platform.stopHookThread();
-    ASSERT_TRUE(platform.startHookThread(reason)) << reason;
+    ASSERT_TRUE(platform.startHookThread(reason)) << reason.detail;
     EXPECT_EQ(injectAndCollect(log, kClickAndKey), kClickAndKeyLines);
 }
 

@@ -26,8 +26,8 @@ TEST(PlayerOnWindows, InjectedButtonsAndKeysArriveWhereTheScriptPutsThem)
 {
     Win32Platform platform;
     CallLog log(platform, CallLog::Pointer::Include);
-    std::string reason;
-    ASSERT_TRUE(platform.startHookThread(reason)) << reason;
+    CaptureFailure reason;
+    ASSERT_TRUE(platform.startHookThread(reason)) << reason.detail;
 
     Player player(platform);
     player.stopRequested = false;
@@ -122,11 +122,11 @@ TEST(GuardianOnWindows, ReleasesWhatAKilledPlayerHeld)
 {
     Win32Platform platform;
     CallLog log(platform, CallLog::Pointer::Include);
-    std::string reason;
+    CaptureFailure reason;
     // The child that EXPECT_EXIT starts runs this body too, but must not hook: under Wine the hooks
     // of a killed process stay first in the chain, and no hook then hears of the input that follows.
     if (GTEST_FLAG_GET(internal_run_death_test).empty()) {
-        ASSERT_TRUE(platform.startHookThread(reason)) << reason;
+        ASSERT_TRUE(platform.startHookThread(reason)) << reason.detail;
     }
 
     EXPECT_EXIT(

@@ -223,8 +223,8 @@ TEST(WindowEndToEnd, RecordSavePlayStopAndClose)
 
     Win32Platform platform;
     CallLog witness(platform, CallLog::Pointer::Include);
-    std::string reason;
-    ASSERT_TRUE(platform.startHookThread(reason)) << reason;
+    CaptureFailure reason;
+    ASSERT_TRUE(platform.startHookThread(reason)) << reason.detail;
     const HWND main = awaitWindow(kTitle);
     ASSERT_NE(main, nullptr);
     SetWindowPos(main, nullptr, 900, 650, 0, 0, SWP_NOSIZE | SWP_NOZORDER);  // away from the clicks

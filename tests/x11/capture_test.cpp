@@ -47,8 +47,8 @@ protected:
         input = std::make_unique<TestDisplay>();
         platform = createSystemPlatform();
         listener = std::make_unique<ListenerLog>(*platform);
-        std::string reason;
-        ASSERT_TRUE(platform->startHookThread(reason)) << reason;
+        CaptureFailure reason;
+        ASSERT_TRUE(platform->startHookThread(reason)) << reason.detail;
     }
 
     void TearDown() override
@@ -206,11 +206,11 @@ TEST_F(X11CaptureTest, KeyStateIsUpdatedBeforeTheListenerHearsOfTheKey)
     platform->stopHookThread();
     input->key(XK_Control_R, true);
     input->sync();
-    std::string reason;
+    CaptureFailure reason;
     const bool started = platform->startHookThread(reason);
     EXPECT_TRUE(platform->keyState(win::VkControl) & win::KeyStateDown);
     typed({{XK_Control_R, false}});
-    EXPECT_TRUE(started) << reason;
+    EXPECT_TRUE(started) << reason.detail;
     EXPECT_EQ(platform->keyState(win::VkControl), 0);
 }
 
@@ -243,8 +243,8 @@ TEST(X11CaptureStop, WaitsUntilTheCaptureThreadHasEnded)
     TestDisplay input;
     const auto platform = createSystemPlatform();
     ThreadEndWitness listener(*platform);
-    std::string reason;
-    ASSERT_TRUE(platform->startHookThread(reason)) << reason;
+    CaptureFailure reason;
+    ASSERT_TRUE(platform->startHookThread(reason)) << reason.detail;
     input.button(1, true);
     input.button(1, false);
     input.sync();
@@ -267,8 +267,8 @@ TEST_F(X11CaptureTest, StopEndsCaptureAtOnceAndStartResumesIt)
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     EXPECT_TRUE(listener->calls().empty());
 
-    std::string reason;
-    ASSERT_TRUE(platform->startHookThread(reason)) << reason;
+    CaptureFailure reason;
+    ASSERT_TRUE(platform->startHookThread(reason)) << reason.detail;
     ASSERT_TRUE(platform->startHookThread(reason)) << "a second start while running";
     const auto calls = captured([&] {
         input->button(1, true);
@@ -285,19 +285,21 @@ TEST(X11CaptureStart, FailsWithAReasonTheUserCanActOn)
         GTEST_SKIP() << "cannot start a private Xvfb";
     const struct {
         const char* display;
-        std::string reasonMentions;
+        CaptureFailure::Cause cause;
+        std::string detail;
     } cases[] = {
-        {nullptr, "DISPLAY"},
-        {":4242", "Cannot open the X display :4242"},
-        {withoutRecord.displayName().c_str(), "has no RECORD extension"},
+        {nullptr, CaptureFailure::Cause::NoDisplay, ""},
+        {":4242", CaptureFailure::Cause::DisplayUnreachable, ":4242"},
+        {withoutRecord.displayName().c_str(), CaptureFailure::Cause::NoRecordExtension, withoutRecord.displayName()},
     };
     for (const auto& testCase : cases) {
         SCOPED_TRACE(testCase.display ? testCase.display : "(unset)");
         ScopedDisplayVariable display(testCase.display);
         const auto platform = createSystemPlatform();
-        std::string reason;
+        CaptureFailure reason;
         EXPECT_FALSE(platform->startHookThread(reason));
-        EXPECT_NE(reason.find(testCase.reasonMentions), std::string::npos) << reason;
+        EXPECT_EQ(reason.cause, testCase.cause) << reason.detail;
+        EXPECT_EQ(reason.detail, testCase.detail);
         // Nothing to inject into or query: the calls fail quietly.
         ScreenPoint point;
         EXPECT_FALSE(platform->cursorPos(point));

@@ -40,9 +40,9 @@ int main(int argc, char** argv)
             std::this_thread::sleep_for(std::chrono::hours(1));
     }
     if (mode == "capture") {
-        std::string reason;
+        CaptureFailure reason;
         if (!platform->startHookThread(reason)) {
-            std::fprintf(stderr, "%s\n", reason.c_str());
+            std::fprintf(stderr, "capture did not start: %s\n", reason.detail.c_str());
             return 2;
         }
         say("capturing");
