@@ -273,7 +273,9 @@ TEST_F(GuardianTest, APointerQueryIsAnsweredWhileABrokenGuardianHasNotEnded)
     }
     pressing = false;
     presser.join();
-    EXPECT_LT(slowest, milliseconds(50)) << std::chrono::duration_cast<milliseconds>(slowest).count() << " ms";
+    // Half the second a broken guardian may take to end: far above what the presser's turns at the
+    // lock cost on a loaded machine, far below a wait for the guardian under the lock.
+    EXPECT_LT(slowest, milliseconds(500)) << std::chrono::duration_cast<milliseconds>(slowest).count() << " ms";
     ASSERT_NE(link, nullptr);
     EXPECT_EQ(link->spawned, 3) << "three guardians, each broken at once";
 }
