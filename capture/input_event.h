@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/platform_input.h"
+
 // Kinds of InputEvent. Scoped so that Sleep never clashes with the Windows API.
 enum class EventKind : std::uint8_t { MouseButton = 0, Key = 1, Sleep = 2, MousePos = 3, WaitColor = 4 };
 
@@ -37,6 +39,13 @@ constexpr std::chrono::milliseconds kEventSlot{10};
 constexpr std::uint8_t toByte(EventKind kind) { return static_cast<std::uint8_t>(kind); }
 
 inline bool isKind(const InputEvent& event, EventKind kind) { return event.kind == toByte(kind); }
+
+// Where the event happens. Screen coordinates are signed 16-bit: a position left of or above the
+// primary monitor is stored as its low 16 bits (-10 as 65526) and stands for the negative number.
+inline ScreenPoint screenPosition(const InputEvent& event)
+{
+    return {static_cast<std::int16_t>(event.x), static_cast<std::int16_t>(event.y)};
+}
 
 // The injection flags of a read mouse event.
 inline std::uint32_t injectionFlags(const InputEvent& event)

@@ -136,9 +136,9 @@ void reportMissingColour(const std::string& path, std::size_t line, const InputE
                          const std::optional<std::uint32_t>& seen)
 {
     const std::string saw = seen ? "it is " + colourText(*seen) : "the screen there could not be read";
+    const ScreenPoint at = screenPosition(wait);
     std::fprintf(stderr, "tamblo-cli: %s:%zu: stopped: %s (tolerance %u) did not come at %d,%d within %s; %s\n",
-                 path.c_str(), line, colourText(waitColour(wait)).c_str(), static_cast<unsigned>(wait.code),
-                 static_cast<std::int16_t>(wait.x), static_cast<std::int16_t>(wait.y),
+                 path.c_str(), line, colourText(waitColour(wait)).c_str(), static_cast<unsigned>(wait.code), at.x, at.y,
                  formatDuration(static_cast<std::uint32_t>(wait.value)).c_str(), saw.c_str());
 }
 

@@ -96,10 +96,6 @@ public:
         const InputEvent& event = line.reading.event;
         ++events;
         playMs += static_cast<std::uint64_t>(replayTime(event).count());
-        if (isKind(event, EventKind::WaitColor)) {
-            addWait(line.number, event);
-            return;
-        }
         switch (static_cast<EventKind>(event.kind)) {
         case EventKind::MouseButton: {
             addPosition(event);
@@ -133,6 +129,7 @@ public:
             addPosition(event);
             break;
         case EventKind::WaitColor:
+            addWait(line.number, event);
             break;
         }
     }
@@ -184,8 +181,8 @@ public:
 private:
     void addPosition(const InputEvent& event)
     {
-        // The player reads coordinates as signed 16-bit screen positions.
-        box.add(static_cast<std::int16_t>(event.x), static_cast<std::int16_t>(event.y));
+        const ScreenPoint at = screenPosition(event);
+        box.add(at.x, at.y);
     }
 
     void warn(std::size_t line, std::string text) { warnings.emplace_back(line, std::move(text)); }
@@ -194,12 +191,13 @@ private:
     void addWait(std::size_t line, const InputEvent& event)
     {
         addPosition(event);
+        const ScreenPoint at = screenPosition(event);
         const std::uint32_t timeout = static_cast<std::uint32_t>(event.value);
         waitMs += timeout;
         const std::uint32_t rgb = waitColour(event);
         waits.emplace_back(line, "waits for " + colourText(rgb) + " (" + std::to_string(rgb) + ", tolerance "
-                                     + std::to_string(event.code) + ") at " + std::to_string(static_cast<std::int16_t>(event.x))
-                                     + "," + std::to_string(static_cast<std::int16_t>(event.y)) + ", at most "
+                                     + std::to_string(event.code) + ") at " + std::to_string(at.x) + "," + std::to_string(at.y)
+                                     + ", at most "
                                      + formatDuration(timeout));
     }
 

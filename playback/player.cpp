@@ -40,13 +40,6 @@ void pressHeldAgain(PlatformInput& platform, const HeldInputs& held)
     }
 }
 
-// Screen coordinates are signed 16-bit: a position left of or above the primary monitor is stored
-// as its low 16 bits (-10 as 65526) and must be moved to or looked at as the negative number it is.
-ScreenPoint positionOf(const InputEvent& event)
-{
-    return {static_cast<std::int16_t>(event.x), static_cast<std::int16_t>(event.y)};
-}
-
 class PreciseTiming {
 public:
     explicit PreciseTiming(PlatformInput& platform) : platform(platform) { platform.beginPreciseTiming(); }
@@ -81,7 +74,7 @@ InputBarrier barrierBefore(PlatformInput& platform, const InputEvent& event)
         return desktop;
     switch (static_cast<EventKind>(event.kind)) {
     case EventKind::MouseButton: {
-        const ScreenPoint at = positionOf(event);
+        const ScreenPoint at = screenPosition(event);
         return platform.buttonTargetBarrier(at.x, at.y);
     }
     case EventKind::Key:
@@ -102,7 +95,7 @@ public:
 
     bool moveTo(const InputEvent& event)
     {
-        placed = positionOf(event);
+        placed = screenPosition(event);
         return platform.setCursorPos(placed->x, placed->y);
     }
 
@@ -150,7 +143,7 @@ public:
     // not come; or what cut the wait short.
     PassEnd waitForColour(const InputEvent& event, Clock::time_point& previous, std::optional<std::uint32_t>& seen)
     {
-        const ScreenPoint at = positionOf(event);
+        const ScreenPoint at = screenPosition(event);
         const std::uint32_t wanted = waitColour(event);
         const auto looksLike = [&] {
             std::uint32_t rgb = 0;
@@ -228,9 +221,7 @@ PassEnd Player::play(const std::vector<InputEvent>& events)
         // A colour wait takes no slot of its own: one that is already satisfied costs nothing.
         if (isKind(event, EventKind::WaitColor)) {
             end = waits.waitForColour(event, previous, seen);
-            if (end != PassEnd::Finished)
-                break;
-            if (stopRequested)
+            if (end != PassEnd::Finished || stopRequested)
                 break;
             ++eventsPlayed;
             continue;

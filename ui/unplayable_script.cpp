@@ -55,8 +55,9 @@ QString describeMissingColour(const QString& path, std::size_t line, const Input
 {
     const QString saw = seen ? tr("看到的是 %1").arg(QString::fromStdString(colourText(*seen)))
                              : tr("该处屏幕无法读取");
+    const ScreenPoint at = screenPosition(wait);
     return tr("等待的颜色没有出现，播放已停止：%1\n第 %2 行：在 %3,%4 等待 %5（容差 %6）%7 毫秒\n%8")
-        .arg(path, QString::number(line), QString::number(static_cast<std::int16_t>(wait.x)),
-             QString::number(static_cast<std::int16_t>(wait.y)), QString::fromStdString(colourText(waitColour(wait))),
+        .arg(path, QString::number(line), QString::number(at.x), QString::number(at.y),
+             QString::fromStdString(colourText(waitColour(wait))),
              QString::number(wait.code), QString::number(static_cast<std::uint32_t>(wait.value)), saw);
 }
